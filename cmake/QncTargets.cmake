@@ -1,0 +1,26 @@
+# Compiler settings shared by every target of this project.
+
+if(QNC_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(QNC_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT QNC_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "QNC_SANITIZE must be address, thread or empty, not '${QNC_SANITIZE}'")
+endif()
+
+# Warnings are errors for our own code (third-party code built here is left alone).
+function(qnc_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                           -Wold-style-cast -Wcast-align -Woverloaded-virtual -Werror)
+endfunction()
+
+# qnc_library(name SOURCES ... DEPS ...): a static library of one folder of src/.
+function(qnc_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  qnc_warnings(${name})
+endfunction()

@@ -1,0 +1,67 @@
+#include "platform/socket_handle.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/ticks.h"
+
+namespace qnc {
+
+SocketHandle& SocketHandle::operator=(SocketHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, kInvalidSocket);
+  }
+  return *this;
+}
+
+void SocketHandle::Close() {
+  if (fd_ != kInvalidSocket) {
+    ::close(fd_);
+    fd_ = kInvalidSocket;
+  }
+}
+
+void SocketHandle::Shutdown() const {
+  if (fd_ != kInvalidSocket) ::shutdown(fd_, SHUT_RDWR);
+}
+
+namespace {
+
+constexpr int kStopSliceMs = 50;
+
+WaitResult WaitFor(NativeSocket fd, short events, int timeoutMs, std::stop_token stop) {
+  const std::uint32_t start = TickCount();
+  for (;;) {
+    if (stop.stop_requested()) return WaitResult::kStopped;
+    const auto elapsed = static_cast<int>(TickCount() - start);
+    const int left = timeoutMs - elapsed;
+    if (left <= 0) return WaitResult::kTimedOut;
+    const int slice = stop.stop_possible() ? std::min(left, kStopSliceMs) : left;
+    pollfd entry{fd, events, 0};
+    const int ready = ::poll(&entry, 1, slice);
+    if (ready > 0) return WaitResult::kReady;
+    if (ready < 0 && errno != EINTR) return WaitResult::kError;
+  }
+}
+
+}  // namespace
+
+WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
+  return WaitFor(fd, POLLIN, timeoutMs, std::move(stop));
+}
+
+WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
+  return WaitFor(fd, POLLOUT, timeoutMs, std::move(stop));
+}
+
+int LastSocketError() { return errno; }
+
+const char* SocketErrorText(int error) { return std::strerror(error); }
+
+}  // namespace qnc

@@ -1,0 +1,43 @@
+#pragma once
+#include <stop_token>
+#include <utility>
+
+namespace qnc {
+
+// The operating system's socket descriptor.
+using NativeSocket = int;
+inline constexpr NativeSocket kInvalidSocket = -1;
+
+// Owns one socket and closes it when it goes away.
+class SocketHandle {
+ public:
+  SocketHandle() = default;
+  explicit SocketHandle(NativeSocket fd) : fd_(fd) {}
+  SocketHandle(SocketHandle&& other) noexcept : fd_(std::exchange(other.fd_, kInvalidSocket)) {}
+  SocketHandle& operator=(SocketHandle&& other) noexcept;
+  SocketHandle(const SocketHandle&) = delete;
+  SocketHandle& operator=(const SocketHandle&) = delete;
+  ~SocketHandle() { Close(); }
+
+  bool Valid() const { return fd_ != kInvalidSocket; }
+  NativeSocket Get() const { return fd_; }
+  void Close();
+  // Shuts both directions down without closing, so a thread blocked on the socket wakes up.
+  void Shutdown() const;
+
+ private:
+  NativeSocket fd_ = kInvalidSocket;
+};
+
+enum class WaitResult { kReady, kTimedOut, kStopped, kError };
+
+// Waits until the socket is readable (or writable), at most timeoutMs. The wait
+// is cut into short slices so that a stop request ends it within about 50 ms.
+WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
+WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
+
+// The last socket error number of this thread, and its text.
+int LastSocketError();
+const char* SocketErrorText(int error);
+
+}  // namespace qnc

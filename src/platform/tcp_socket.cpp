@@ -1,0 +1,105 @@
+#include "platform/tcp_socket.h"
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "platform/sockaddr.h"
+
+namespace qnc {
+
+namespace {
+
+bool SetBlocking(int fd, bool blocking) {
+  const int flags = ::fcntl(fd, F_GETFL, 0);
+  if (flags < 0) return false;
+  const int wanted = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
+  return ::fcntl(fd, F_SETFL, wanted) == 0;
+}
+
+bool SetIntOption(int fd, int level, int name, int value) {
+  return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
+}
+
+bool SetTimeoutOption(int fd, int name, int milliseconds) {
+  timeval value{};
+  value.tv_sec = milliseconds / 1000;
+  value.tv_usec = (milliseconds % 1000) * 1000;
+  return ::setsockopt(fd, SOL_SOCKET, name, &value, sizeof value) == 0;
+}
+
+}  // namespace
+
+std::optional<TcpSocket> TcpSocket::Open() {
+  SocketHandle handle(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!handle.Valid()) return std::nullopt;
+  return TcpSocket(std::move(handle));
+}
+
+ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs, std::stop_token stop) {
+  const int fd = handle_.Get();
+  if (!SetBlocking(fd, false)) return ConnectResult::kFailed;
+  const sockaddr_in to = MakeSockaddr(address, port);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    if (errno != EINPROGRESS) return ConnectResult::kFailed;
+    switch (WaitWritable(fd, timeoutMs, std::move(stop))) {
+      case WaitResult::kReady: break;
+      case WaitResult::kTimedOut: return ConnectResult::kTimedOut;
+      case WaitResult::kStopped: return ConnectResult::kStopped;
+      case WaitResult::kError: return ConnectResult::kFailed;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) return ConnectResult::kFailed;
+  }
+  return SetBlocking(fd, true) ? ConnectResult::kConnected : ConnectResult::kFailed;
+}
+
+bool TcpSocket::SetReuseAddress(bool on) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }
+
+bool TcpSocket::Bind(Ipv4NetOrder address, std::uint16_t port) {
+  const sockaddr_in local = MakeSockaddr(address, port);
+  return ::bind(handle_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+bool TcpSocket::Listen(int backlog) { return ::listen(handle_.Get(), backlog) == 0; }
+
+std::uint16_t TcpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); }
+
+std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_token stop) {
+  if (WaitReadable(handle_.Get(), timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
+  sockaddr_in peer{};
+  socklen_t length = sizeof peer;
+  SocketHandle accepted(::accept4(handle_.Get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+  if (!accepted.Valid()) return std::nullopt;
+  return Accepted{TcpSocket(std::move(accepted)), peer.sin_addr.s_addr, ntohs(peer.sin_port)};
+}
+
+bool TcpSocket::SetSendBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_SNDBUF, bytes); }
+bool TcpSocket::SetReceiveBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_RCVBUF, bytes); }
+bool TcpSocket::SetSendTimeout(int milliseconds) { return SetTimeoutOption(handle_.Get(), SO_SNDTIMEO, milliseconds); }
+bool TcpSocket::SetReceiveTimeout(int milliseconds) {
+  return SetTimeoutOption(handle_.Get(), SO_RCVTIMEO, milliseconds);
+}
+bool TcpSocket::SetNoDelay(bool on) { return SetIntOption(handle_.Get(), IPPROTO_TCP, TCP_NODELAY, on ? 1 : 0); }
+
+long TcpSocket::Send(std::span<const std::uint8_t> bytes) {
+  for (;;) {
+    const auto sent = ::send(handle_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    return static_cast<long>(sent);
+  }
+}
+
+long TcpSocket::Receive(std::span<std::uint8_t> buffer) {
+  for (;;) {
+    const auto received = ::recv(handle_.Get(), buffer.data(), buffer.size(), 0);
+    if (received < 0 && errno == EINTR) continue;
+    return static_cast<long>(received);
+  }
+}
+
+}  // namespace qnc

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stop_token>
+
+#include "platform/ipv4.h"
+#include "platform/socket_handle.h"
+
+namespace qnc {
+
+enum class ConnectResult { kConnected, kFailed, kTimedOut, kStopped };
+
+// The time after which one connection attempt gives up, like the platform
+// connect that the probes were designed around.
+inline constexpr int kConnectTimeoutMs = 21000;
+
+// One IPv4 TCP socket: the connecting side of the probes and the LAN test, and
+// the listening side of the LAN test server.
+class TcpSocket {
+ public:
+  static std::optional<TcpSocket> Open();
+
+  // Connects within timeoutMs (a non-blocking connect and a wait), stoppable.
+  // The socket is left in blocking mode afterwards.
+  ConnectResult Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs = kConnectTimeoutMs,
+                        std::stop_token stop = {});
+
+  bool SetReuseAddress(bool on);
+  bool Bind(Ipv4NetOrder address, std::uint16_t port);
+  bool Listen(int backlog);
+  std::uint16_t LocalPort() const;
+
+  struct Accepted;
+  // Waits for one connection at most timeoutMs; nothing on time-out, error or stop.
+  std::optional<Accepted> Accept(int timeoutMs, std::stop_token stop = {});
+
+  // Socket-level options: buffer sizes in bytes, blocking time-outs in milliseconds.
+  bool SetSendBufferSize(int bytes);
+  bool SetReceiveBufferSize(int bytes);
+  bool SetSendTimeout(int milliseconds);
+  bool SetReceiveTimeout(int milliseconds);
+  bool SetNoDelay(bool on);
+
+  // Blocking send and receive, bounded by the time-outs above. Send never
+  // raises SIGPIPE. Both return the bytes moved, 0 when the peer closed (receive
+  // only) and -1 on error or time-out.
+  long Send(std::span<const std::uint8_t> bytes);
+  long Receive(std::span<std::uint8_t> buffer);
+
+  // Wakes a thread blocked in Accept, Send or Receive on this socket.
+  void Shutdown() const { handle_.Shutdown(); }
+  void Close() { handle_.Close(); }
+  bool Valid() const { return handle_.Valid(); }
+  NativeSocket Native() const { return handle_.Get(); }
+
+ private:
+  explicit TcpSocket(SocketHandle handle) : handle_(std::move(handle)) {}
+  SocketHandle handle_;
+};
+
+struct TcpSocket::Accepted {
+  TcpSocket socket;
+  Ipv4NetOrder peer = 0;
+  std::uint16_t peerPort = 0;
+};
+
+}  // namespace qnc

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stop_token>
+
+#include "platform/ipv4.h"
+#include "platform/socket_handle.h"
+
+namespace qnc {
+
+// One IPv4 UDP socket.
+class UdpSocket {
+ public:
+  static std::optional<UdpSocket> Open();
+
+  // Binds to a local address and port (port 0: any free port).
+  bool Bind(Ipv4NetOrder address, std::uint16_t port);
+  std::uint16_t LocalPort() const;
+
+  // Sends one datagram; false when the system refused it.
+  bool SendTo(Ipv4NetOrder address, std::uint16_t port, std::span<const std::uint8_t> bytes);
+
+  struct Datagram {
+    std::size_t length = 0;
+    Ipv4NetOrder from = 0;
+    std::uint16_t fromPort = 0;
+  };
+  // Receives one datagram into buffer within timeoutMs; nothing on time-out,
+  // error or stop. A datagram longer than the buffer is cut to its size.
+  std::optional<Datagram> ReceiveFrom(std::span<std::uint8_t> buffer, int timeoutMs, std::stop_token stop = {});
+
+  NativeSocket Native() const { return handle_.Get(); }
+
+ private:
+  explicit UdpSocket(SocketHandle handle) : handle_(std::move(handle)) {}
+  SocketHandle handle_;
+};
+
+}  // namespace qnc

@@ -1,0 +1,176 @@
+#include "probe/dns_client.h"
+
+#include <cstring>
+
+#include "platform/ticks.h"
+
+namespace qnc {
+
+std::atomic<std::int32_t> dnsQueryId{0};
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 12;
+constexpr std::uint16_t kTypeA = 1;
+constexpr std::uint16_t kClassIn = 1;
+constexpr std::uint16_t kResponseBit = 0x8000;
+constexpr std::size_t kMaxWireNameLength = 255;
+
+void Put16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value >> 8);
+  at[1] = static_cast<std::uint8_t>(value);
+}
+
+std::uint16_t Get16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
+}
+
+// Walks the name that starts at offset and returns the offset just past it in
+// place. Compression pointers are followed to check that the name they lead
+// to is whole, but only backwards and at most up to the name length limit, so
+// a looping or dangling name is refused.
+std::optional<std::size_t> SkipName(std::span<const std::uint8_t> message, std::size_t offset) {
+  std::optional<std::size_t> end;  // set at the first pointer: the name continues elsewhere
+  std::size_t position = offset;
+  std::size_t nameLength = 0;
+  for (;;) {
+    if (position >= message.size()) return std::nullopt;
+    const std::uint8_t length = message[position];
+    if ((length & 0xC0) == 0xC0) {
+      if (position + 1 >= message.size()) return std::nullopt;
+      const std::size_t target = static_cast<std::size_t>(((length & 0x3F) << 8) | message[position + 1]);
+      if (!end) end = position + 2;
+      if (target >= position) return std::nullopt;  // only backwards: no loops
+      position = target;
+      continue;
+    }
+    if ((length & 0xC0) != 0) return std::nullopt;  // reserved label kinds
+    if (length == 0) return end ? *end : position + 1;
+    nameLength += static_cast<std::size_t>(length) + 1;
+    if (nameLength > kMaxWireNameLength) return std::nullopt;
+    position += static_cast<std::size_t>(length) + 1;
+  }
+}
+
+}  // namespace
+
+int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPort, int replyTimeoutMs) {
+  if (serverText == nullptr) return -1;
+  block = DnsQueryBlock{};
+  // The box holds a dotted address; a longer text cannot be one and is cut.
+  block.serverText.assign(serverText, ::strnlen(serverText, 47));
+  block.serverPort = serverPort;
+  block.replyTimeoutMs = replyTimeoutMs;
+  block.socket = UdpSocket::Open();
+  if (!block.socket) return -1;
+  std::int32_t current = dnsQueryId.load();
+  while (current > 10 && !dnsQueryId.compare_exchange_weak(current, 0)) {
+  }
+  block.serverAddress = InetAddr(block.serverText);
+  return 0;
+}
+
+bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
+  domain = domain.substr(0, domain.find('\0'));
+  if (domain.size() > kMaxDnsNameLength) return false;
+  block.domain.assign(domain);
+  block.queryId = static_cast<std::uint16_t>(dnsQueryId.fetch_add(1) + 1);
+
+  auto& query = block.query;
+  query.fill(0);
+  Put16(&query[0], block.queryId);
+  Put16(&query[2], kDnsQueryFlags);
+  Put16(&query[4], 1);  // QDCOUNT; the other three counts stay 0
+
+  // Each label's length goes where the dot before it (or the name's first
+  // byte) stands. Labels are taken as they come: an empty one becomes a zero
+  // length byte inside the name.
+  const std::size_t n = domain.size();
+  std::memcpy(&query[13], domain.data(), n);
+  std::size_t lengthAt = 12;
+  std::uint8_t count = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (domain[i] == '.') {
+      query[lengthAt] = count;
+      lengthAt = 13 + i;
+      count = 0;
+    } else {
+      ++count;
+    }
+  }
+  query[lengthAt] = count;
+  query[13 + n] = 0;
+  Put16(&query[14 + n], kTypeA);
+  Put16(&query[16 + n], kClassIn);
+  block.questionLength = static_cast<int>(n + 6);
+  block.queryLength = static_cast<int>(n + 18);
+  return true;
+}
+
+int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domain, std::stop_token stop) {
+  if (!block.socket || !DnsBuildQuery(domain, block)) return -1;
+  block.socket->SendTo(block.serverAddress, block.serverPort,
+                       std::span(block.query.data(), static_cast<std::size_t>(block.queryLength)));
+  const std::uint32_t start = TickCount();
+  for (;;) {
+    const auto waited = static_cast<int>(TickCount() - start);
+    if (waited >= block.replyTimeoutMs || stop.stop_requested()) return -1;
+    const auto datagram = block.socket->ReceiveFrom(std::span(block.reply.data(), block.reply.size() - 1),
+                                                    block.replyTimeoutMs - waited, stop);
+    if (!datagram) continue;
+    // Stray datagrams (another sender, another query) do not end the wait.
+    if (datagram->from != block.serverAddress || datagram->fromPort != block.serverPort) continue;
+    const std::span<const std::uint8_t> reply(block.reply.data(), datagram->length);
+    if (DnsMessageId(reply) != block.queryId) continue;
+    return DnsParseReply(static_cast<int>(datagram->length), block, address);
+  }
+}
+
+int DnsParseReply(int length, DnsQueryBlock& block, Ipv4NetOrder& address) {
+  if (length < 0 || static_cast<std::size_t>(length) > block.reply.size()) return -1;
+  block.replyLength = length;
+  const auto parsed = ParseDnsReply(std::span(block.reply.data(), static_cast<std::size_t>(length)), block.queryId);
+  if (!parsed) return -1;
+  block.resolvedAddress = *parsed;
+  address = *parsed;
+  return 1;
+}
+
+std::optional<std::uint16_t> DnsMessageId(std::span<const std::uint8_t> message) {
+  if (message.size() < 2) return std::nullopt;
+  return Get16(message, 0);
+}
+
+std::optional<Ipv4NetOrder> ParseDnsReply(std::span<const std::uint8_t> reply, std::uint16_t queryId) {
+  if (reply.size() < kHeaderSize) return std::nullopt;
+  if (Get16(reply, 0) != queryId) return std::nullopt;
+  if ((Get16(reply, 2) & kResponseBit) == 0) return std::nullopt;
+  const std::uint16_t questions = Get16(reply, 4);
+  const std::uint16_t answers = Get16(reply, 6);
+
+  std::size_t offset = kHeaderSize;
+  for (std::uint16_t q = 0; q < questions; ++q) {
+    const auto afterName = SkipName(reply, offset);
+    if (!afterName || *afterName + 4 > reply.size()) return std::nullopt;
+    offset = *afterName + 4;
+  }
+  for (std::uint16_t a = 0; a < answers; ++a) {
+    const auto afterName = SkipName(reply, offset);
+    if (!afterName || *afterName + 10 > reply.size()) return std::nullopt;
+    const std::size_t fixed = *afterName;
+    const std::uint16_t type = Get16(reply, fixed);
+    const std::uint16_t klass = Get16(reply, fixed + 2);
+    const std::uint16_t dataLength = Get16(reply, fixed + 8);
+    const std::size_t data = fixed + 10;
+    if (data + dataLength > reply.size()) return std::nullopt;
+    if (type == kTypeA && klass == kClassIn && dataLength == 4) {
+      Ipv4NetOrder address = 0;
+      std::memcpy(&address, &reply[data], sizeof address);  // already in network order
+      return address;
+    }
+    offset = data + dataLength;
+  }
+  return std::nullopt;
+}
+
+}  // namespace qnc

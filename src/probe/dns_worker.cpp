@@ -1,0 +1,45 @@
+#include "probe/dns_worker.h"
+
+#include "probe/dns_client.h"
+#include "probe/row_update.h"
+#include "probe/worker_loop.h"
+
+namespace qnc {
+
+DnsWorker::DnsWorker(ProbeTable& table, TextField& server, ResetRequest& reset, DnsWorkerOptions options)
+    : table_(table), server_(server), reset_(reset), options_(std::move(options)) {}
+
+void DnsWorker::Run(std::stop_token stop) {
+  ResetCounters(table_);
+  std::string systemServer;
+  FindSystemDnsServer(systemServer, options_.resolvConfPath, options_.resolvedUpstreamPath);
+  server_.SetText(systemServer);
+
+  const TickSource& ticks = *options_.ticks;
+  RunPasses(
+      stop, table_, options_,
+      [this] {
+        if (reset_.ConsumeDns()) ResetCounters(table_);
+      },
+      [&](const RowRef& row, const std::string& domain) {
+        const std::uint32_t t0 = ticks.Now();
+        const std::string serverText = server_.Text();
+        int result = -1;
+        Ipv4NetOrder address = 0;
+        {
+          DnsQueryBlock block;
+          dnsQueryId = 0;  // every query of the worker carries identifier 1
+          if (DnsOpen(serverText.c_str(), block, options_.serverPort, options_.replyTimeoutMs) >= 0) {
+            result = DnsQuery(block, address, domain, stop);
+          }
+        }  // the block and its socket go here, inside the measured time
+        if (stop.stop_requested()) return;
+        if (result > 0) {
+          RecordSuccess(table_, row, ticks.Now() - t0, address);
+        } else {
+          RecordTimeout(table_, row);
+        }
+      });
+}
+
+}  // namespace qnc

@@ -1,0 +1,28 @@
+#pragma once
+#include <stop_token>
+
+#include "platform/tcp_socket.h"
+#include "probe/coordination.h"
+#include "probe/probe_table.h"
+#include "probe/worker_options.h"
+
+namespace qnc {
+
+struct GameWorkerOptions : WorkerOptions {
+  int connectTimeoutMs = kConnectTimeoutMs;
+};
+
+// Measures the game table for ever by timing a TCP connect to each row's
+// host:port (port 80 when none is given), closed at once without data.
+class GameWorker {
+ public:
+  GameWorker(ProbeTable& table, ResolverLock& resolver, GameWorkerOptions options = {});
+  void Run(std::stop_token stop);
+
+ private:
+  ProbeTable& table_;
+  ResolverLock& resolver_;
+  GameWorkerOptions options_;
+};
+
+}  // namespace qnc

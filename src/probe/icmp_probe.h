@@ -1,0 +1,63 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stop_token>
+#include <string_view>
+
+#include "platform/icmp_socket.h"
+#include "platform/ipv4.h"
+#include "platform/ticks.h"
+#include "probe/coordination.h"
+
+namespace qnc {
+
+inline constexpr std::size_t kEchoPacketSize = 45;
+using IcmpEchoPacket = std::array<std::uint8_t, kEchoPacketSize>;
+
+// The identifier and sequence counters of the echo requests. Both start at 1,
+// go up by one per request and so always hold the same value.
+struct EchoCounters {
+  std::uint32_t echoId = 1;
+  std::uint32_t echoSeq = 1;
+  void Restart() { echoId = echoSeq = 1; }
+};
+
+// RFC 1071 Internet checksum of the bytes (an odd last byte padded with zero),
+// in network byte order as the two bytes to store.
+std::uint16_t InternetChecksum(std::span<const std::uint8_t> bytes);
+
+// The 45-byte echo request: type 8, code 0, checksum, identifier and sequence
+// least significant byte first, a zero byte, the tick stamp least significant
+// byte first, and the pattern 0x20..0x3F.
+IcmpEchoPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence, std::uint32_t tickStamp);
+
+// What a received message must be to answer our request.
+struct EchoExpectation {
+  Ipv4NetOrder from = 0;
+  std::uint16_t identifier = 0;  // bytes 4 and 5, least significant byte first
+  std::uint16_t sequence = 0;    // bytes 6 and 7, least significant byte first
+};
+
+// True when bytes (as received: with a leading IPv4 header when
+// includesIpHeader) are an echo reply (type 0, code 0) from the expected
+// sender with the expected identifier and sequence number.
+bool IsEchoReplyFor(std::span<const std::uint8_t> bytes, bool includesIpHeader, Ipv4NetOrder sender,
+                    const EchoExpectation& expected);
+
+// Builds the next echo request from the counters (advancing them) and sends it.
+// Returns the identifier and sequence the request carries, or nothing when the
+// send failed.
+std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder destination, EchoCounters& counters,
+                                               const TickSource& ticks);
+
+// One probe of a host: open an ICMP socket, resolve the host under the resolver
+// lock, send one echo request and wait up to timeoutMs for its reply. Other
+// messages arriving meanwhile are read and ignored. Returns 1 when the reply
+// came, 0 in every other case.
+int PingHost(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver, const TickSource& ticks,
+             int timeoutMs = 1000, std::stop_token stop = {});
+
+}  // namespace qnc

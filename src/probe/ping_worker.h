@@ -1,0 +1,29 @@
+#pragma once
+#include <stop_token>
+
+#include "probe/coordination.h"
+#include "probe/icmp_probe.h"
+#include "probe/probe_table.h"
+#include "probe/worker_options.h"
+
+namespace qnc {
+
+struct PingWorkerOptions : WorkerOptions {
+  int replyTimeoutMs = 1000;
+};
+
+// Measures the ping table for ever with one ICMP echo request per row and pass.
+class PingWorker {
+ public:
+  PingWorker(ProbeTable& table, ResetRequest& reset, ResolverLock& resolver, PingWorkerOptions options = {});
+  void Run(std::stop_token stop);
+
+ private:
+  ProbeTable& table_;
+  ResetRequest& reset_;
+  ResolverLock& resolver_;
+  PingWorkerOptions options_;
+  EchoCounters echo_;
+};
+
+}  // namespace qnc

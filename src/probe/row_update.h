@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/ipv4.h"
+#include "probe/probe_table.h"
+
+namespace qnc {
+
+inline constexpr std::string_view kTimeoutText = "超时";
+
+// The one-word rating of a latency in milliseconds.
+std::string_view QualityRating(std::int32_t latencyMs);
+
+// The loss cell: "%.2f%%   [%d(%d)]", with one leading blank in the ping and game tables.
+std::string LossText(TableKind kind, std::uint32_t lost, std::uint32_t answered);
+
+// The average shown for a row: latencySum / answered, 0 answered counting as 1.
+std::uint32_t AverageLatency(std::uint32_t latencySum, std::uint32_t answered);
+
+// The sample a success adds to latencySum: the displayed latency (elapsed + 1),
+// or in the ping table three quarters of it, rounded down.
+std::uint32_t LatencySample(TableKind kind, std::uint32_t elapsedMs);
+
+// The row update after a successful probe that took elapsedMs ticks. The DNS
+// table also gets the resolved address. Results for a row that has gone reach
+// no table.
+void RecordSuccess(ProbeTable& table, const RowRef& row, std::uint32_t elapsedMs,
+                   std::optional<Ipv4NetOrder> resolved = std::nullopt);
+
+// The row update after a failed probe of any kind.
+void RecordTimeout(ProbeTable& table, const RowRef& row);
+
+}  // namespace qnc
