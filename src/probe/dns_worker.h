@@ -6,7 +6,7 @@
 #include "platform/ip_config.h"
 #include "probe/coordination.h"
 #include "probe/probe_table.h"
-#include "probe/text_field.h"
+#include "platform/text_field.h"
 #include "probe/worker_options.h"
 
 namespace qnc {

@@ -6,7 +6,8 @@
 
 namespace qnc {
 
-// A one-line text control as a worker sees it: read it, set it.
+// A one-line text control (an edit box, a label) as a worker sees it: read it,
+// set it. The window carries out both for the worker.
 class TextField {
  public:
   virtual ~TextField() = default;

@@ -1,4 +1,4 @@
-#include "probe/text_field.h"
+#include "platform/text_field.h"
 
 namespace qnc {
 
