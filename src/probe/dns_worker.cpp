@@ -11,9 +11,13 @@ DnsWorker::DnsWorker(ProbeTable& table, TextField& server, ResetRequest& reset, 
 
 void DnsWorker::Run(std::stop_token stop) {
   ResetCounters(table_);
-  std::string systemServer;
-  FindSystemDnsServer(systemServer, options_.resolvConfPath, options_.resolvedUpstreamPath);
-  server_.SetText(systemServer);
+  std::string startServer;
+  if (options_.initialServer) {
+    startServer = *options_.initialServer;
+  } else {
+    FindSystemDnsServer(startServer, options_.resolvConfPath, options_.resolvedUpstreamPath);
+  }
+  server_.SetText(startServer);
 
   const TickSource& ticks = *options_.ticks;
   RunPasses(

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -16,6 +17,8 @@ struct DnsWorkerOptions : WorkerOptions {
   int replyTimeoutMs = 5000;
   std::string resolvConfPath = kResolvConfPath;
   std::string resolvedUpstreamPath = kResolvedUpstreamPath;
+  // The server the field starts with; when unset, the system's own DNS server.
+  std::optional<std::string> initialServer;
 };
 
 // Measures the DNS table for ever against the server named in a text field:
