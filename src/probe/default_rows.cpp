@@ -6,13 +6,15 @@ namespace qnc {
 
 namespace {
 
-// A national web portal, a second portal, the game publisher's site and two of
-// its game servers (the Ionia and Bilgewater regions of League of Legends).
+// A national web portal (Baidu, which the third game row names), a second
+// portal, the web site of the game's publisher (Tencent Games) and two of that
+// publisher's long-lived League of Legends hosts standing for the Ionia and
+// Bilgewater regions.
 constexpr const char* kPortalHost = "www.baidu.com";
-constexpr const char* kSecondPortalHost = "www.qq.com";
-constexpr const char* kGameSiteHost = "lol.qq.com";
-constexpr const char* kFirstGameServerHost = "hn1-sz-feedback.lol.qq.com";
-constexpr const char* kSecondGameServerHost = "bgp1-feedback.lol.qq.com";
+constexpr const char* kSecondPortalHost = "www.sina.com.cn";
+constexpr const char* kGameSiteHost = "game.qq.com";
+constexpr const char* kFirstGameServerHost = "lol.qq.com";
+constexpr const char* kSecondGameServerHost = "lpl.qq.com";
 
 }  // namespace
 
