@@ -1,0 +1,95 @@
+#include "cli/cli_options.h"
+
+#include <charconv>
+
+namespace qnc {
+
+namespace {
+
+template <typename Number>
+std::optional<Number> ParseNumber(const std::string& text, Number low, Number high) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+const char* CliUsage() {
+  return "Usage: quorix-probe [options]\n"
+         "       quorix-probe lan-server|lan-client [options]   (LAN throughput test; --help for its options)\n"
+         "\n"
+         "Measures three tables for ever, side by side, and prints each table after every pass:\n"
+         "  DNS table   the time a DNS server takes to resolve each domain (UDP, A record)\n"
+         "  ping table  the ICMP echo round trip to each host\n"
+         "  game table  the time to open a TCP connection to each host:port (port 80 when none is given)\n"
+         "Each row shows the latest latency in ms or \"超时\", the average, the loss and a quality word.\n"
+         "\n"
+         "Rows:\n"
+         "  --dns DOMAIN         add DOMAIN to the DNS table (repeatable)\n"
+         "  --ping HOST          add HOST to the ping table (repeatable)\n"
+         "  --game HOST[:PORT]   add HOST:PORT to the game table (repeatable)\n"
+         "  --config FILE        load the three host lists from a configuration file\n"
+         "                       (#headv1=== / #PING=== / #GAME=== sections, as the window exports them)\n"
+         "  Without --dns, --ping or --game the tables start with the window's default rows (the ping\n"
+         "  table's fourth row is this machine's gateway); --config then replaces the tables it covers.\n"
+         "  With any of them the tables hold exactly the rows given (after the --config rows, if any).\n"
+         "\n"
+         "DNS server:\n"
+         "  --dns-server ADDR    query the DNS server at this IPv4 address (default: the system's first)\n"
+         "  --dns-port N         its UDP port (default 53)\n"
+         "\n"
+         "Output and duration:\n"
+         "  --passes N           end after N passes of every table (default: run until Ctrl-C)\n"
+         "  --json               print one JSON object per table and pass instead of text tables\n"
+         "  --help               show this text\n"
+         "\n"
+         "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
+         "net.ipv4.ping_group_range; without either the ping rows show \"超时\" and one line on stderr says why.\n"
+         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options.\n";
+}
+
+std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args) {
+  CliOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--dns" || arg == "--ping" || arg == "--game" || arg == "--dns-server" ||
+               arg == "--dns-port" || arg == "--config" || arg == "--passes") {
+      const auto text = value();
+      if (!text) return CliError{"option " + arg + " needs a value"};
+      if (arg == "--dns") {
+        options.dns.push_back(*text);
+      } else if (arg == "--ping") {
+        options.ping.push_back(*text);
+      } else if (arg == "--game") {
+        options.game.push_back(*text);
+      } else if (arg == "--dns-server") {
+        options.dnsServer = *text;
+      } else if (arg == "--config") {
+        options.configPath = *text;
+      } else if (arg == "--dns-port") {
+        const auto port = ParseNumber<std::uint16_t>(*text, 1, 65535);
+        if (!port) return CliError{"--dns-port wants a port from 1 to 65535, not '" + *text + "'"};
+        options.dnsPort = *port;
+      } else {
+        const auto passes = ParseNumber<std::uint64_t>(*text, 1, UINT64_MAX);
+        if (!passes) return CliError{"--passes wants a whole number of at least 1, not '" + *text + "'"};
+        options.passes = *passes;
+      }
+    } else {
+      return CliError{"unknown option '" + arg + "' (see --help)"};
+    }
+  }
+  return options;
+}
+
+}  // namespace qnc

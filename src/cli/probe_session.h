@@ -1,0 +1,36 @@
+#pragma once
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "platform/ip_config.h"
+#include "probe/table_store.h"
+
+namespace qnc {
+
+struct ProbeSessionEnvironment {
+  std::ostream& out;
+  std::ostream& err;
+  // Polled about ten times a second; true ends the session (Ctrl-C).
+  std::function<bool()> interrupted = [] { return false; };
+  std::string routeTablePath = kRouteTablePath;
+  std::uint32_t pauseMs = 1000;
+};
+
+struct ProbeTables {
+  TableStore dns{TableKind::kDns};
+  TableStore ping{TableKind::kPing};
+  TableStore game{TableKind::kGame};
+};
+
+// Puts the rows the options ask for into the tables: the default rows unless
+// rows are given, the configuration file's rows over them, then the given
+// rows. False, with a message on err, when the configuration file is unusable.
+bool FillTables(const CliOptions& options, ProbeTables& tables, const std::string& routeTablePath, std::ostream& err);
+
+// Fills the three tables, runs the three workers over them and prints every
+// table after each of its passes. Returns the exit status.
+int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment);
+
+}  // namespace qnc

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "probe/probe_table.h"
+
+namespace qnc {
+
+// One table as it stood at the end of a worker's pass.
+struct TableSnapshot {
+  TableKind kind;
+  std::uint64_t pass = 0;
+  std::string dnsServer;  // DNS table only: the server the pass queried
+  std::vector<std::vector<std::string>> rows;
+};
+
+// The column headings of a table, as the window shows them.
+std::vector<std::string_view> ColumnHeadings(TableKind kind);
+
+// Terminal columns a UTF-8 text takes: East Asian wide characters take two.
+std::size_t DisplayWidth(std::string_view utf8);
+
+// The table as aligned text: a title line, the headings, one line per row.
+std::string FormatTableText(const TableSnapshot& snapshot);
+
+// The table as one line of JSON.
+std::string FormatTableJson(const TableSnapshot& snapshot);
+
+}  // namespace qnc

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <variant>
+
+#include "cli/cli_options.h"
+#include "cli/probe_session.h"
+#include "cli/table_text.h"
+#include "platform/tcp_socket.h"
+#include "probe/dns_responder.h"
+
+namespace qnc {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(CliOptions, ParsesRowsAndSettings) {
+  const auto parsed = ParseCliOptions({"--dns", "a.example", "--dns", "b.example", "--ping", "127.0.0.1", "--game",
+                                       "127.0.0.1:80", "--dns-server", "127.0.0.1", "--dns-port", "5353",
+                                       "--passes", "3", "--json", "--config", "list.txt"});
+  const auto* options = std::get_if<CliOptions>(&parsed);
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(options->dns, (std::vector<std::string>{"a.example", "b.example"}));
+  EXPECT_EQ(options->ping, (std::vector<std::string>{"127.0.0.1"}));
+  EXPECT_EQ(options->game, (std::vector<std::string>{"127.0.0.1:80"}));
+  EXPECT_EQ(options->dnsServer, "127.0.0.1");
+  EXPECT_EQ(options->dnsPort, 5353);
+  EXPECT_EQ(options->passes, 3u);
+  EXPECT_TRUE(options->json);
+  EXPECT_EQ(options->configPath, "list.txt");
+}
+
+TEST(CliOptions, BadOptionsSayWhatIsWrong) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--passes", "0"}, "--passes wants"},
+      {{"--passes", "two"}, "--passes wants"},
+      {{"--dns-port", "70000"}, "--dns-port wants"},
+      {{"--dns"}, "needs a value"},
+      {{"--frobnicate"}, "unknown option '--frobnicate'"},
+  };
+  for (const auto& [args, message] : cases) {
+    const auto parsed = ParseCliOptions(args);
+    const auto* error = std::get_if<CliError>(&parsed);
+    ASSERT_NE(error, nullptr) << args[0];
+    EXPECT_NE(error->message.find(message), std::string::npos) << error->message;
+  }
+}
+
+TEST(TableText, AlignsWideCharactersAndEscapesJson) {
+  EXPECT_EQ(DisplayWidth("超时"), 4u);
+  EXPECT_EQ(DisplayWidth("a超"), 3u);
+  EXPECT_EQ(DisplayWidth("\xff"), 1u);
+  const TableSnapshot snapshot{TableKind::kPing, 7, "", {{"127.0.0.1", "1", "0", " 0.00%   [0(1)]", "非常好"},
+                                                         {"h", "超时", "0", " 100.00%   [1(1)]", "差"}}};
+  EXPECT_EQ(FormatTableText(snapshot),
+            "== ping table, pass 7\n"
+            "域名或者ip  延时  平均延迟  丢包率             质量\n"
+            "127.0.0.1   1     0          0.00%   [0(1)]    非常好\n"
+            "h           超时  0          100.00%   [1(1)]  差\n");
+  const TableSnapshot dns{TableKind::kDns, 1, "127.0.0.1", {{"a\"b", "", "", "", "", ""}}};
+  EXPECT_EQ(FormatTableJson(dns),
+            "{\"table\":\"dns\",\"pass\":1,\"server\":\"127.0.0.1\",\"rows\":[{\"target\":\"a\\\"b\",\"latency\":\"\","
+            "\"average\":\"\",\"loss\":\"\",\"address\":\"\",\"quality\":\"\"}]}");
+}
+
+TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
+  test::DnsResponder responder(*ParseDottedQuad("127.0.0.1"));
+  responder.Script("fast.test", {test::ScriptedAnswer::Kind::kAddress, test::Ipv4Data(10, 9, 8, 7), 0ms});
+  auto listener = TcpSocket::Open();
+  ASSERT_TRUE(listener && listener->Bind(*ParseDottedQuad("127.0.0.1"), 0) && listener->Listen(8));
+
+  const auto parsed = ParseCliOptions({"--dns", "fast.test", "--dns-server", "127.0.0.1", "--dns-port",
+                                       std::to_string(responder.Port()), "--game",
+                                       "127.0.0.1:" + std::to_string(listener->LocalPort()), "--passes", "2",
+                                       "--json"});
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  environment.pauseMs = 10;
+  ASSERT_EQ(RunProbeSession(std::get<CliOptions>(parsed), environment), 0);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("{\"table\":\"dns\",\"pass\":2,\"server\":\"127.0.0.1\",\"rows\":[{\"target\":\"fast.test\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\"address\":\"10.9.8.7\""), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"table\":\"ping\",\"pass\":2,\"rows\":[]}"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"loss\":\" 0.00%   [0(2)]\""), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"pass\":3"), std::string::npos) << "nothing past the last pass";
+}
+
+TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
+  const auto path = std::filesystem::temp_directory_path() / "qnc-cli-noheader.txt";
+  std::ofstream(path) << "no header here\r\n";
+  CliOptions options;
+  options.configPath = path.string();
+  options.passes = 1;
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  EXPECT_EQ(RunProbeSession(options, environment), 2);
+  EXPECT_NE(err.str().find("#head"), std::string::npos);
+  std::filesystem::remove(path);
+}
+
+TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
+  const auto dir = std::filesystem::temp_directory_path();
+  const auto config = dir / "qnc-cli-config.txt";
+  std::ofstream(config) << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
+  const auto routes = dir / "qnc-cli-route";
+  std::ofstream(routes) << "Iface\tDestination\tGateway\n" << "eth0\t00000000\t0102A8C0\t0003\n";
+  const auto firstCells = [](const TableStore& table) {
+    std::vector<std::string> cells;
+    for (const auto& row : table.Snapshot()) cells.push_back(row[0]);
+    return cells;
+  };
+  std::ostringstream err;
+
+  ProbeTables defaults;
+  ASSERT_TRUE(FillTables(CliOptions{}, defaults, routes.string(), err));
+  EXPECT_EQ(defaults.dns.RowCount(), 3);
+  EXPECT_EQ(defaults.dns.CellAt(0, cell::kLatency), "40");
+  EXPECT_EQ(defaults.ping.CellAt(3, cell::kTarget), "192.168.2.1");
+  EXPECT_EQ(defaults.game.CellAt(2, cell::kGameDescription), "百度网的实际延迟");
+
+  CliOptions fromFile;
+  fromFile.configPath = config.string();
+  ProbeTables loaded;
+  ASSERT_TRUE(FillTables(fromFile, loaded, routes.string(), err));
+  EXPECT_EQ(firstCells(loaded.dns), (std::vector<std::string>{"a.test", "b.test"}));
+  EXPECT_EQ(loaded.ping.RowCount(), 0);
+  EXPECT_EQ(loaded.game.RowCount(), 3) << "the file ended before the game section";
+
+  CliOptions both = fromFile;
+  both.dns = {"c.test"};
+  ProbeTables combined;
+  ASSERT_TRUE(FillTables(both, combined, routes.string(), err));
+  EXPECT_EQ(firstCells(combined.dns), (std::vector<std::string>{"a.test", "b.test", "c.test"}));
+  EXPECT_EQ(combined.game.RowCount(), 0);
+  EXPECT_EQ(err.str(), "");
+  std::filesystem::remove(config);
+  std::filesystem::remove(routes);
+}
+
+}  // namespace
+}  // namespace qnc

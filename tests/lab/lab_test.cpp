@@ -1,0 +1,146 @@
+// Tests that need a network shaped like a real one: a gateway, a DNS server, a
+// silent address and an unreachable network. They run inside the client
+// namespace that lab_network.sh builds; nothing they send can leave it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/probe_session.h"
+#include "platform/icmp_socket.h"
+#include "platform/ip_config.h"
+#include "probe/dns_worker.h"
+#include "probe/game_worker.h"
+#include "probe/ping_worker.h"
+#include "probe/table_store.h"
+#include "probe/worker_harness.h"
+
+namespace qnc {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Gateway() {
+  const char* gateway = std::getenv("QNC_LAB_GATEWAY");
+  return gateway != nullptr ? gateway : "";
+}
+
+class Lab : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Gateway().empty()) GTEST_SKIP() << "not inside the lab network (run through lab_network.sh)";
+  }
+};
+
+TEST_F(Lab, FindsTheGatewayAndTheDnsServer) {
+  EXPECT_EQ(FindGatewayAddress(), Gateway());
+  std::string server;
+  EXPECT_EQ(FindSystemDnsServer(server), 1);
+  EXPECT_EQ(server, Gateway());
+}
+
+TEST_F(Lab, PingsTheGatewayAndTimesOutOnSilentAndUnreachableHosts) {
+  TableStore table(TableKind::kPing);
+  table.InsertRow(0, FindGatewayAddress());
+  table.InsertRow(1, "10.77.0.99");  // on the link, but nobody there
+  table.InsertRow(2, "10.88.0.1");   // the router answers "net unreachable"
+  table.InsertRow(3, "alpha.lab");   // the gateway again, by name through dnsmasq
+  ResetRequest reset;
+  ResolverLock resolver;
+  test::PassWaiter waiter;
+  PingWorkerOptions options;
+  options.pauseMs = 10;
+  options.onPassEnd = waiter.Callback();
+  PingWorker worker(table, reset, resolver, options);
+  const auto start = std::chrono::steady_clock::now();
+  auto thread = test::StartWorker(worker);
+  ASSERT_TRUE(waiter.WaitFor(1, 15s));
+  const auto pass = std::chrono::steady_clock::now() - start;
+  thread = {};
+  EXPECT_NE(table.CellAt(0, cell::kLatency), "超时");
+  EXPECT_EQ(table.CellAt(0, cell::kLoss), " 0.00%   [0(1)]");
+  EXPECT_EQ(table.CellAt(1, cell::kLatency), "超时");
+  EXPECT_EQ(table.CellAt(2, cell::kLatency), "超时") << "an ICMP error is no answer";
+  EXPECT_EQ(table.CellAt(2, cell::kQuality), "差");
+  EXPECT_NE(table.CellAt(3, cell::kLatency), "超时");
+  // The two silent rows each waited their one second.
+  EXPECT_GE(pass, 1900ms);
+}
+
+TEST_F(Lab, ResolvesAgainstTheSystemDnsServer) {
+  TableStore table(TableKind::kDns);
+  for (const char* domain : {"alpha.lab", "beta.lab", "missing.example", "10.77.0.1"}) {
+    table.InsertRow(table.RowCount(), domain);
+  }
+  TextFieldStore server;
+  ResetRequest reset;
+  test::PassWaiter waiter;
+  DnsWorkerOptions options;
+  options.pauseMs = 10;
+  options.onPassEnd = waiter.Callback();
+  DnsWorker worker(table, server, reset, options);
+  auto thread = test::StartWorker(worker);
+  ASSERT_TRUE(waiter.WaitFor(2, 20s));
+  thread = {};
+  EXPECT_EQ(server.Text(), Gateway());
+  EXPECT_EQ(table.CellAt(0, cell::kDnsAddress), "10.77.0.1");
+  EXPECT_EQ(table.CellAt(0, cell::kLoss), "0.00%   [0(2)]");
+  EXPECT_EQ(table.CellAt(1, cell::kDnsAddress), "10.77.0.7");
+  EXPECT_EQ(table.CellAt(2, cell::kLatency), "超时");
+  EXPECT_EQ(table.CellAt(2, cell::kLoss), "100.00%   [2(2)]");
+  EXPECT_EQ(table.CellAt(3, cell::kLatency), "超时") << "a dotted address is asked for as a name";
+}
+
+TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
+  TableStore table(TableKind::kGame);
+  table.InsertRow(0, "alpha.lab:53");  // dnsmasq also listens on TCP
+  table.InsertRow(1, "10.77.0.99:80");
+  table.InsertRow(2, "10.77.0.1:81");  // refused at once
+  ResolverLock resolver;
+  test::PassWaiter waiter;
+  GameWorkerOptions options;
+  options.pauseMs = 10;
+  options.connectTimeoutMs = 1500;
+  options.onPassEnd = waiter.Callback();
+  GameWorker worker(table, resolver, options);
+  auto thread = test::StartWorker(worker);
+  ASSERT_TRUE(waiter.WaitFor(1, 15s));
+  thread = {};
+  EXPECT_NE(table.CellAt(0, cell::kLatency), "超时");
+  EXPECT_EQ(table.CellAt(1, cell::kLatency), "超时");
+  EXPECT_EQ(table.CellAt(2, cell::kLatency), "超时");
+}
+
+TEST_F(Lab, StopEndsAConnectToASilentAddress) {
+  TableStore table(TableKind::kGame);
+  table.InsertRow(0, "10.77.0.99:80");
+  ResolverLock resolver;
+  GameWorker worker(table, resolver, {});  // the full 21 s connect time
+  auto thread = test::StartWorker(worker);
+  std::this_thread::sleep_for(300ms);
+  const auto start = std::chrono::steady_clock::now();
+  thread = {};
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+TEST_F(Lab, FrontEndPrintsTheDefaultTables) {
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  environment.pauseMs = 10;
+  CliOptions options;
+  options.passes = 2;
+  EXPECT_EQ(RunProbeSession(options, environment), 0);
+  const std::string text = out.str();
+  for (const char* expected : {"== DNS table, server 10.77.0.1, pass 2", "== ping table, pass 2",
+                               "== game table (TCP connect), pass 2", "域名或者ip", "www.baidu.com",
+                               "100.00%   [2(2)]", "英雄联盟艾欧尼亚（LOL)", "超时", "差"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+  // The gateway row answers.
+  EXPECT_NE(text.find(Gateway()), std::string::npos);
+  EXPECT_NE(text.find(" 0.00%   [0(2)]"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace qnc
