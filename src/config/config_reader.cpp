@@ -1,0 +1,106 @@
+// Reading the configuration file into the three tables.
+
+#include <algorithm>
+
+#include "config/config_file.h"
+#include "config/config_lines.h"
+#include "config/file_io.h"
+#include "config/gbk_codec.h"
+#include "config/text_encoding.h"
+
+namespace qnc {
+namespace {
+
+constexpr std::string_view kHeaderMarker = "#head";
+
+// The marker whose line ends each section; each section looks only for its own.
+constexpr std::string_view EndMarkerOf(ConfigSection section) {
+  switch (section) {
+    case ConfigSection::kDns: return "#PING";
+    case ConfigSection::kPing: return "#GAME";
+    case ConfigSection::kGame: return "#END";
+  }
+  return "#END";
+}
+
+// Turns pieces of file bytes into UTF-8 row texts.
+class RowDecoder {
+ public:
+  explicit RowDecoder(FileEncoding encoding) : encoding_(encoding) {}
+
+  FileEncoding Encoding() const { return encoding_; }
+
+  std::string Decode(std::string_view piece) {
+    std::string text;
+    if (encoding_ == FileEncoding::kUtf8) {
+      text.assign(piece);
+    } else {
+      if (!gbk_) gbk_.emplace();
+      text = gbk_->Decode(piece);
+    }
+    // Hosts are handed on as C strings: a NUL would cut the text short out of sight.
+    std::size_t nul = 0;
+    while ((nul = text.find('\0', nul)) != std::string::npos) text.replace(nul, 1, kReplacementCharacter);
+    return text;
+  }
+
+ private:
+  FileEncoding encoding_;
+  std::optional<GbkDecoder> gbk_;
+};
+
+std::optional<std::vector<std::string>>& TableOf(LoadedConfig& loaded, ConfigSection section) {
+  switch (section) {
+    case ConfigSection::kDns: return loaded.dns;
+    case ConfigSection::kPing: return loaded.ping;
+    case ConfigSection::kGame: return loaded.game;
+  }
+  return loaded.game;
+}
+
+}  // namespace
+
+LoadedConfig ParseConfig(std::span<const std::uint8_t> fileBytes) {
+  const std::string_view bytes(reinterpret_cast<const char*>(fileBytes.data()), fileBytes.size());
+  LineReader lines(bytes);
+  const std::optional<std::string_view> header = lines.Next();
+  if (!header || header->find(kHeaderMarker) == std::string_view::npos) return {};
+
+  LoadedConfig loaded;
+  loaded.accepted = true;
+  RowDecoder decoder(IsValidUtf8(bytes) ? FileEncoding::kUtf8 : FileEncoding::kGbk);
+  ConfigSection section = ConfigSection::kDns;
+  loaded.dns.emplace();
+  bool fileEnded = false;
+  while (!fileEnded) {
+    const std::optional<std::string_view> line = lines.Next();
+    if (!line) break;
+    PieceReader pieces(*line, decoder.Encoding());
+    while (const std::optional<std::string_view> piece = pieces.Next()) {
+      std::vector<std::string>& rows = *TableOf(loaded, section);
+      // A row is added first and then tested for the end marker, so "x#PING" is the DNS table's last row.
+      if (!piece->starts_with('#')) rows.push_back(decoder.Decode(*piece));
+      if (piece->find(EndMarkerOf(section)) == std::string_view::npos) continue;
+      if (section == ConfigSection::kGame) {
+        fileEnded = true;  // nothing after "#END" is read, not even the rest of its line
+        break;
+      }
+      section = section == ConfigSection::kDns ? ConfigSection::kPing : ConfigSection::kGame;
+      TableOf(loaded, section).emplace();
+    }
+  }
+
+  // Every loaded line went to the top of its table: the last line of a section is the top row.
+  for (auto* table : {&loaded.dns, &loaded.ping, &loaded.game}) {
+    if (*table) std::reverse((*table)->begin(), (*table)->end());
+  }
+  return loaded;
+}
+
+LoadedConfig ReadConfig(const std::string& path) {
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return {};
+  return ParseConfig(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+}
+
+}  // namespace qnc
