@@ -34,7 +34,7 @@ kill \$dnsmasq
 INNER
 unshare -n bash "$work/inner.sh"
 
-read -r user sys rss elapsed < "$work/time.txt"
+read -r user sys rss elapsed < <(tail -n 1 "$work/time.txt")
 passes=$(grep -c '^== ping table' "$work/out.txt" || true)
 timeouts=$(grep -c '超时' "$work/out.txt" || true)
 awk -v u="$user" -v s="$sys" -v r="$rss" -v e="$elapsed" -v p="$passes" -v t="$timeouts" 'BEGIN {
