@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "app/application.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quorix-net-check"));
+  QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  qnc::CQUORIX_NET_CHECKApp quorix;
+  quorix.InitInstance();
+  QApplication::exec();
+  return quorix.ExitInstance();
+}

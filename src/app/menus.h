@@ -1,0 +1,20 @@
+#pragma once
+#include <memory>
+
+#include "probe/probe_table.h"
+
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace qnc {
+
+// The context menu of a measured table (menus 130, 131 and 137): an add and a
+// delete command. Each action's objectName is its command id.
+std::unique_ptr<QMenu> BuildTableMenu(TableKind table, QWidget* parent);
+
+// The main window's menu bar (menu 140). Each action's objectName is its
+// command id; "【检测】" is an item of the bar itself.
+QMenuBar* BuildMainMenuBar(QWidget* parent);
+
+}  // namespace qnc

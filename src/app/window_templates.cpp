@@ -1,0 +1,75 @@
+#include "app/window_templates.h"
+
+#include "app/control_ids.h"
+
+namespace qnc {
+
+using K = ControlKind;
+
+const DialogTemplate& MainDialogTemplate() {
+  static const DialogTemplate dialog{
+      id::kMainDialog,
+      kMainWindowTitle,
+      495,
+      397,
+      9,
+      {
+          {0, K::kGroupBox, "DNS服务器测试及延迟", {7, 7, 481, 101}},
+          {0, K::kGroupBox, "PING延迟", {7, 129, 481, 128}},
+          {id::kPingTable, K::kListView, "", {26, 140, 453, 110}},
+          {id::kDnsTable, K::kListView, "", {27, 37, 447, 62}},
+          {0, K::kLabel, "dns服务器：", {19, 18, 49, 14}},
+          {id::kDnsServerEdit, K::kEdit, "", {72, 17, 94, 16}},
+          {id::kConfirmDnsButton, K::kPushButton, "确认修改dns", {170, 18, 47, 13}},
+          {id::kRetestPingButton, K::kPushButton, "重新测试PING", {387, 119, 74, 13}},
+          {id::kRetestDnsButton, K::kPushButton, "重新测试dns", {394, 24, 66, 13}},
+          {id::kAboutButton, K::kPushButton, "关于", {116, 259, 38, 13}},
+          {0, K::kGroupBox, "TCP 端口(游戏)实际延迟", {7, 274, 481, 78}},
+          {id::kGameTable, K::kListView, "", {25, 283, 451, 63}},
+          // The GPU group is laid out but never shown.
+          {0, K::kGroupBox, "GPU检测", {7, 312, 481, 35}, true},
+          {0, K::kCentredLabel, "GPU个数:", {32, 326, 46, 15}, true},
+          {id::kGpuUsageLabel, K::kCentredLabel, "0", {278, 326, 36, 15}, true},
+          {0, K::kCentredLabel, "GPU使用率:", {223, 326, 46, 15}, true},
+          {id::kGpuCountLabel, K::kCentredLabel, "0", {81, 326, 36, 15}, true},
+          {0, K::kEtchedLine, "", {209, 316, 1, 30}, true},
+          {id::kPubgButton, K::kPushButton, "PUBG", {193, 259, 38, 13}},
+          {id::kLolStatusButton, K::kPushButton, "LOL状态", {270, 259, 38, 13}},
+          {id::kExportButton, K::kPushButton, "导出配置", {285, 365, 50, 14}},
+          {id::kImportButton, K::kPushButton, "导入配置", {110, 366, 50, 14}},
+      }};
+  return dialog;
+}
+
+const DialogTemplate& AddHostDialogTemplate() {
+  static const DialogTemplate dialog{id::kAddHostDialog,
+                                     "dns测试",
+                                     263,
+                                     70,
+                                     8,
+                                     {
+                                         {id::kOk, K::kDefaultButton, "确定", {103, 49, 50, 14}},
+                                         {0, K::kCentredLabel, "域名或者IP", {35, 25, 64, 22}},
+                                         {id::kInputEdit, K::kEdit, "", {103, 22, 97, 17}},
+                                     }};
+  return dialog;
+}
+
+const DialogTemplate& GameServerDialogTemplate() {
+  static const DialogTemplate dialog{id::kGameServerDialog,
+                                     "添加游戏服务器",
+                                     359,
+                                     85,
+                                     8,
+                                     {
+                                         {id::kOk, K::kDefaultButton, "确定", {118, 62, 50, 14}},
+                                         {0, K::kCentredLabel, "游戏服务器", {35, 13, 77, 15}},
+                                         {id::kInputEdit, K::kEdit, "", {119, 9, 92, 18}},
+                                         {0, K::kCentredLabel, "服务器描述", {37, 41, 77, 15}},
+                                         {id::kDescriptionEdit, K::kEdit, "", {119, 36, 92, 18}},
+                                         {0, K::kLabel, "域名：端口(如 8.8.8.8:999),默认80", {217, 14, 135, 14}},
+                                     }};
+  return dialog;
+}
+
+}  // namespace qnc

@@ -1,0 +1,13 @@
+#pragma once
+#include "app/dialog_template.h"
+
+namespace qnc {
+
+// Dialog 102: the main window.
+const DialogTemplate& MainDialogTemplate();
+// Dialog 131: the input box that asks for one domain or host.
+const DialogTemplate& AddHostDialogTemplate();
+// Dialog 136: the input box that asks for a game server and its description.
+const DialogTemplate& GameServerDialogTemplate();
+
+}  // namespace qnc

@@ -1,0 +1,169 @@
+#include "app_test_support.h"
+
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace qnc::test {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "qnc_app_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = new QApplication(argc, argv);
+  return *application;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > limit.count()) return done();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+namespace {
+
+QWidget* OpenModal() {
+  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+  return QApplication::activeModalWidget();
+}
+
+void CloseModal(QWidget& widget) {
+  if (auto* dialog = qobject_cast<QDialog*>(&widget)) {
+    dialog->reject();
+  } else {
+    widget.close();
+  }
+}
+
+}  // namespace
+
+void OnNextModal(std::function<void(QWidget&)> act, std::chrono::milliseconds limit) {
+  // Modals already open (an outer one) are not the next one.
+  QPointer<QWidget> before = OpenModal();
+  auto* poll = new QTimer(&App());
+  auto* clock = new QElapsedTimer;
+  clock->start();
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, before, act = std::move(act), limit] {
+    QWidget* modal = OpenModal();
+    const bool appeared = modal != nullptr && modal != before && modal->isVisible();
+    if (!appeared && clock->elapsed() <= limit.count()) return;
+    poll->stop();
+    poll->deleteLater();
+    delete clock;
+    if (!appeared) {
+      ADD_FAILURE() << "no modal window or menu appeared";
+      if (modal != nullptr) CloseModal(*modal);
+      return;
+    }
+    QPointer<QWidget> guard = modal;
+    act(*modal);
+    if (guard != nullptr && guard->isVisible() && guard == OpenModal()) {
+      ADD_FAILURE() << "the modal window was left open: " << guard->metaObject()->className();
+      CloseModal(*guard);
+    }
+  });
+  poll->start(10);
+}
+
+void RightClick(QWidget& widget, QPoint position) {
+  QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget.mapToGlobal(position));
+  QCoreApplication::sendEvent(&widget, &event);
+}
+
+void Type(QWidget& widget, const QString& text) {
+  for (const QChar character : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(character));
+    QCoreApplication::sendEvent(&widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(character));
+    QCoreApplication::sendEvent(&widget, &release);
+  }
+}
+
+void PressKey(QWidget& widget, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(&widget, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(&widget, &release);
+}
+
+namespace {
+const Ipv4NetOrder kLoopback = *ParseDottedQuad("127.0.0.1");
+}  // namespace
+
+OpenPort::OpenPort() : listener_(TcpSocket::Open()) {
+  if (!listener_ || !listener_->Bind(kLoopback, 0) || !listener_->Listen(64)) {
+    ADD_FAILURE() << "cannot listen on 127.0.0.1";
+    return;
+  }
+  port_ = listener_->LocalPort();
+  acceptor_ = std::jthread([this](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      listener_->Accept(50, stop);  // accepted and dropped at once
+    }
+  });
+}
+
+OpenPort::~OpenPort() {
+  acceptor_.request_stop();
+  if (acceptor_.joinable()) acceptor_.join();
+}
+
+std::uint16_t ClosedPort() {
+  auto socket = TcpSocket::Open();
+  socket->Bind(kLoopback, 0);
+  return socket->LocalPort();
+}
+
+namespace {
+
+std::string WriteFile(const QTemporaryDir& folder, const char* name, const QByteArray& content) {
+  const QString path = folder.filePath(QString::fromUtf8(name));
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+    ADD_FAILURE() << "cannot write " << path.toStdString();
+  }
+  return path.toStdString();
+}
+
+}  // namespace
+
+MainWindowOptions LoopbackOptions(const QTemporaryDir& folder) {
+  MainWindowOptions options;
+  options.defaultRows = false;
+  options.routeTablePath = folder.filePath(QStringLiteral("no-route-table")).toStdString();
+  options.dns.resolvConfPath = WriteFile(folder, "resolv.conf", "nameserver 127.0.0.1\n");
+  options.dns.resolvedUpstreamPath = folder.filePath(QStringLiteral("no-upstream")).toStdString();
+  options.dns.serverPort = ClosedPort();  // queries are refused at once
+  options.dns.replyTimeoutMs = 200;
+  options.dns.pauseMs = 10;
+  options.ping.replyTimeoutMs = 200;
+  options.ping.pauseMs = 10;
+  options.game.connectTimeoutMs = 500;
+  options.game.pauseMs = 10;
+  return options;
+}
+
+MainWindowOptions StillOptions(const QTemporaryDir& folder, const std::string& gatewayHex) {
+  MainWindowOptions options;
+  options.startWorkers = false;
+  QByteArray routes = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+                      "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+  if (!gatewayHex.empty()) {
+    routes += "eth0\t00000000\t" + QByteArray::fromStdString(gatewayHex) + "\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
+  }
+  options.routeTablePath = WriteFile(folder, "route", routes);
+  return options;
+}
+
+}  // namespace qnc::test

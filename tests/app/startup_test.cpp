@@ -1,0 +1,144 @@
+// Start-up and end of the program: the running-copy warning and the exit.
+#include <QLockFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTableView>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/running_copy.h"
+#include "app_test_support.h"
+
+namespace qnc {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override { test::App(); }
+
+  StartupOptions Options(int& warnings) {
+    StartupOptions options;
+    options.instanceLockFolder = locks_.path();
+    options.warnRunningCopy = [&warnings] { ++warnings; };
+    options.window = test::StillOptions(folder_, "");
+    options.window.defaultRows = false;
+    return options;
+  }
+
+  QTemporaryDir locks_;
+  QTemporaryDir folder_;
+};
+
+TEST_F(Startup, ARunningCopyIsReportedAndTheSecondCopyStillOpens) {
+  int warnings = 0;
+  CQUORIX_NET_CHECKApp first(Options(warnings));
+  first.InitInstance();
+  EXPECT_EQ(warnings, 0);
+  ASSERT_NE(first.MainWindow(), nullptr);
+  EXPECT_TRUE(first.MainWindow()->isVisible());
+
+  auto second = std::make_unique<CQUORIX_NET_CHECKApp>(Options(warnings));
+  second->InitInstance();
+  EXPECT_EQ(warnings, 1);
+  ASSERT_NE(second->MainWindow(), nullptr);
+  EXPECT_TRUE(second->MainWindow()->isVisible());
+
+  // With the first copy gone, a third still sees the second.
+  EXPECT_EQ(first.ExitInstance(), 0);
+  CQUORIX_NET_CHECKApp third(Options(warnings));
+  third.InitInstance();
+  EXPECT_EQ(warnings, 2);
+}
+
+TEST_F(Startup, ACopyThatDiedCountsAsGone) {
+  // A lock left behind by a process that has ended.
+  QProcess ended;
+  ended.start(QStringLiteral("true"));
+  ASSERT_TRUE(ended.waitForFinished(5000));
+  const qint64 deadPid = ended.processId() != 0 ? ended.processId() : 999999;
+  QFile stale(QDir(locks_.path()).filePath(QStringLiteral("Quorix路由测试工具.0.lock")));
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.write(QByteArray::number(deadPid) + "\nquorix-net-check\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+  stale.close();
+
+  int warnings = 0;
+  CQUORIX_NET_CHECKApp app(Options(warnings));
+  app.InitInstance();
+  EXPECT_EQ(warnings, 0);
+}
+
+TEST_F(Startup, WarningBoxTexts) {
+  const auto box = MakeRunningCopyWarning();
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("注意"));
+  EXPECT_EQ(box->text(), QStringLiteral("工具已经运行，可能在右下角托盘，马上打开"));
+  EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+  EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+}
+
+TEST_F(Startup, ShownWarningWaitsForOkThenTheWindowOpens) {
+  StartupOptions options;
+  options.instanceLockFolder = locks_.path();
+  options.window = test::StillOptions(folder_, "");
+  RunningCopyLock other;
+  ASSERT_FALSE(other.AcquireAndCheckOthers(locks_.path()));
+
+  bool sawWarning = false;
+  test::OnNextModal([&](QWidget& modal) {
+    auto* box = qobject_cast<QMessageBox*>(&modal);
+    ASSERT_NE(box, nullptr);
+    sawWarning = box->text() == QStringLiteral("工具已经运行，可能在右下角托盘，马上打开");
+    box->button(QMessageBox::Ok)->click();
+  });
+  CQUORIX_NET_CHECKApp app(options);
+  app.InitInstance();
+  EXPECT_TRUE(sawWarning);
+  ASSERT_NE(app.MainWindow(), nullptr);
+  EXPECT_TRUE(app.MainWindow()->isVisible());
+}
+
+// Runs the event loop as main() does, until the window's run ends; fails
+// (and leaves) after a bounded time.
+int RunEventLoop(std::function<void()> whileRunning) {
+  QTimer::singleShot(50, &test::App(), std::move(whileRunning));
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  guard.start(10000);
+  return QCoreApplication::exec();
+}
+
+TEST_F(Startup, EscEndsTheProgramAndStopsTheWorkers) {
+  int warnings = 0;
+  StartupOptions options = Options(warnings);
+  options.window = test::LoopbackOptions(folder_);
+  options.window.pingRows = {"127.0.0.1"};
+  options.window.gameRows = {"127.0.0.1:" + std::to_string(test::ClosedPort())};
+  CQUORIX_NET_CHECKApp app(options);
+  app.InitInstance();
+  CQUORIX_NET_CHECKDlg& window = *app.MainWindow();
+  EXPECT_EQ(window.RunningWorkers(), 3);
+
+  const int result = RunEventLoop([&] { test::PressKey(window.View(TableKind::kPing), Qt::Key_Escape); });
+  EXPECT_EQ(result, 0) << "the event loop did not end";
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(app.ExitInstance(), 0);
+  EXPECT_EQ(app.MainWindow(), nullptr);
+}
+
+TEST_F(Startup, TheCloseBoxEndsTheProgramForNow) {
+  int warnings = 0;
+  CQUORIX_NET_CHECKApp app(Options(warnings));
+  app.InitInstance();
+  const int result = RunEventLoop([&] { app.MainWindow()->close(); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+}  // namespace
+}  // namespace qnc
