@@ -1,0 +1,52 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class QWebEngineView;
+
+namespace qnc {
+
+// The game web-page window: a fixed-size modal dialog captioned "PUBG" whose
+// whole client area is an embedded browser that loads `m_url` each time the
+// window opens. The main window keeps one instance and sets `m_url` before
+// every opening. The browser exists only while the window is shown, so a new
+// opening never shows the previous page, and a closed window holds no
+// renderer.
+//
+// In a build without Qt WebEngine, exec() hands `m_url` to the desktop's web
+// browser instead and returns at once.
+class CShowBubgDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTemplateId = 138;
+  static constexpr int kBrowserId = 1010;
+
+  // `url` empty: the PUBG page.
+  explicit CShowBubgDlg(QWidget* parent = nullptr, QString url = {});
+  ~CShowBubgDlg() override;
+
+  // Shows the window modally on `m_url`; returns when the user closes it.
+  int exec() override;
+  void setVisible(bool visible) override;
+
+  // The browser while the window is shown (object name "1010"); null otherwise.
+  QWebEngineView* Browser() const { return m_browser; }
+
+  QString m_url;
+
+ protected:
+  // Runs as the window opens: creates the browser over the client area and
+  // starts loading `m_url`, without waiting for the page. True: the focus is
+  // left to the window system.
+  virtual bool OnInitDialog();
+
+ private:
+  void ReleaseBrowser();
+
+  QWebEngineView* m_browser = nullptr;
+  QPointer<QWebEngineView> m_retired;  // closed with the window, awaiting deletion
+};
+
+}  // namespace qnc

@@ -1,0 +1,159 @@
+#include "web/show_bubg_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+#include <QWidget>
+
+#include "page_server.h"
+#include "web/page_addresses.h"
+
+namespace qnc {
+namespace {
+
+constexpr int kPageWaitMs = 30000;  // bound on one page load
+
+const QString kLolPath = QStringLiteral("/act/a20150326dqpd/index.htm");
+const QString kPubgPath = QStringLiteral("/cloud_quorix/PUBG.html");
+
+// Stands in for the main window: a window with a text box to type into.
+struct MainWindow {
+  MainWindow() : input(new QLineEdit(&window)) {
+    (new QVBoxLayout(&window))->addWidget(input);
+    window.show();
+    input->setFocus();
+  }
+  QWidget window;
+  QLineEdit* input;
+};
+
+// Types a key the way the window system delivers it, so that modality applies.
+void TypeIntoWindow(MainWindow& main, char key) {
+  QTest::keyClick(main.window.windowHandle(), key);
+  QCoreApplication::processEvents();
+}
+
+// What one opening of the dialog showed, seen from inside its modal run.
+struct Opening {
+  bool browserFound = false;
+  bool modal = false;
+  bool loaded = false;
+  bool timedOut = false;
+  QString caption;
+  QUrl url;
+  QString title;
+  QRect browserGeometry;
+  QSize windowSize;
+  bool fixedSize = false;
+  QString typedWhileOpen;
+};
+
+// Opens the dialog the way a button does (m_url first, then the modal run),
+// waits for the page to finish loading, records what it showed and closes it.
+Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url) {
+  Opening seen;
+  dialog.m_url = url.toString();
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, &dialog, [&] {
+    seen.timedOut = true;
+    dialog.reject();
+  });
+  QTimer::singleShot(0, &dialog, [&] {
+    QWebEngineView* view = dialog.findChild<QWebEngineView*>(QStringLiteral("1010"));
+    seen.browserFound = view != nullptr && view == dialog.Browser();
+    seen.modal = QApplication::activeModalWidget() == &dialog;
+    seen.caption = dialog.windowTitle();
+    seen.windowSize = dialog.size();
+    seen.fixedSize = dialog.minimumSize() == dialog.maximumSize();
+    // Input meant for the main window is held back while the dialog is open.
+    TypeIntoWindow(main, 'x');
+    seen.typedWhileOpen = main.input->text();
+    if (view == nullptr) {
+      dialog.reject();
+      return;
+    }
+    seen.browserGeometry = view->geometry();
+    QObject::connect(view, &QWebEngineView::loadFinished, &dialog, [&, view](bool ok) {
+      seen.loaded = ok;
+      seen.url = view->url();
+      seen.title = view->title();
+      dialog.reject();  // the user closes the window
+    });
+  });
+  guard.start(kPageWaitMs);
+  dialog.exec();
+  return seen;
+}
+
+class ShowBubgDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.Start());
+    server.AddPage(kLolPath, QStringLiteral("LOL status"));
+    server.AddPage(kPubgPath, QStringLiteral("PUBG page"));
+  }
+  test::PageServer server;
+  MainWindow main;
+};
+
+TEST_F(ShowBubgDlgTest, LolThenPubgShowsEachButtonsPageUnderCaptionPubg) {
+  CShowBubgDlg dialog(&main.window);
+  EXPECT_EQ(dialog.m_url, PubgPageAddress());  // the constructor's page
+
+  const Opening lol = OpenPage(dialog, main, server.UrlOf(kLolPath));
+  const Opening pubg = OpenPage(dialog, main, server.UrlOf(kPubgPath));
+
+  for (const Opening* seen : {&lol, &pubg}) {
+    EXPECT_FALSE(seen->timedOut);
+    EXPECT_TRUE(seen->browserFound);
+    EXPECT_TRUE(seen->modal);
+    EXPECT_TRUE(seen->loaded);
+    EXPECT_EQ(seen->caption, "PUBG");
+  }
+  EXPECT_EQ(lol.url, server.UrlOf(kLolPath));
+  EXPECT_EQ(lol.title, "LOL status");
+  EXPECT_EQ(pubg.url, server.UrlOf(kPubgPath));
+  EXPECT_EQ(pubg.title, "PUBG page");
+  EXPECT_TRUE(server.RequestedPaths().contains(kLolPath));
+  EXPECT_TRUE(server.RequestedPaths().contains(kPubgPath));
+  EXPECT_LT(server.RequestedPaths().indexOf(kLolPath), server.RequestedPaths().indexOf(kPubgPath));
+  EXPECT_EQ(dialog.m_url, server.UrlOf(kPubgPath).toString());  // kept for the next opening
+}
+
+TEST_F(ShowBubgDlgTest, MainWindowTakesInputAgainAfterTheClose) {
+  CShowBubgDlg dialog(&main.window);
+  const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
+  ASSERT_TRUE(seen.modal);
+  EXPECT_EQ(seen.typedWhileOpen, "");
+
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(dialog.Browser(), nullptr);  // the browser goes with the window
+  TypeIntoWindow(main, 'o');
+  TypeIntoWindow(main, 'k');
+  EXPECT_EQ(main.input->text(), "ok");
+}
+
+TEST_F(ShowBubgDlgTest, BrowserFillsAFixedSizeWindow) {
+  CShowBubgDlg dialog(&main.window);
+  const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
+  ASSERT_TRUE(seen.browserFound);
+  EXPECT_TRUE(seen.fixedSize);
+  EXPECT_EQ(seen.browserGeometry.topLeft(), QPoint(0, 0));
+  // 573 x 425 of the window's 574 x 426 units: at most one unit short on each side.
+  const QSize gap = seen.windowSize - seen.browserGeometry.size();
+  EXPECT_GE(gap.width(), 0);
+  EXPECT_GE(gap.height(), 0);
+  EXPECT_LE(gap.width(), seen.windowSize.width() / 574 + 1);
+  EXPECT_LE(gap.height(), seen.windowSize.height() / 426 + 1);
+  // Proportions of the template, whatever the font.
+  EXPECT_GT(seen.windowSize.width(), seen.windowSize.height());
+}
+
+}  // namespace
+}  // namespace qnc
