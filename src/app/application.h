@@ -28,7 +28,7 @@ struct StartupOptions {
 // QApplication; runs on its thread.
 class CQUORIX_NET_CHECKApp {
  public:
-  explicit CQUORIX_NET_CHECKApp(StartupOptions options = {});
+  explicit CQUORIX_NET_CHECKApp(StartupOptions options);
   ~CQUORIX_NET_CHECKApp();
 
   // The single-instance check (a warning, never a refusal), then the main

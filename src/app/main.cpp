@@ -8,7 +8,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
   QApplication::setQuitOnLastWindowClosed(false);
 
-  qnc::CQUORIX_NET_CHECKApp quorix;
+  const qnc::StartupOptions options;
+  qnc::CQUORIX_NET_CHECKApp quorix(options);
   quorix.InitInstance();
   QApplication::exec();
   return quorix.ExitInstance();

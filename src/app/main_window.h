@@ -28,7 +28,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   Q_OBJECT
 
  public:
-  explicit CQUORIX_NET_CHECKDlg(MainWindowOptions options = {}, QWidget* parent = nullptr);
+  explicit CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent = nullptr);
   // Stops and joins the workers before any control goes.
   ~CQUORIX_NET_CHECKDlg() override;
 
