@@ -10,6 +10,20 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+// Fontconfig, loaded through Qt, keeps caches until the process ends; leak
+// checking builds would report them as ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+// Qt is not built for thread checking: its own synchronisation (its pooled
+// image-conversion threads, its event queue) is invisible, so the memory calls
+// it makes (allocation, copies) look racy. They are ignored; every access that
+// the project's own code makes is still checked.
+extern "C" const char* __tsan_default_suppressions() {
+  return "called_from_lib:libQt6Core.so.6\n"
+         "called_from_lib:libQt6Gui.so.6\n"
+         "called_from_lib:libQt6Widgets.so.6\n";
+}
+
 namespace qnc::test {
 
 QApplication& App() {
