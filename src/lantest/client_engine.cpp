@@ -1,0 +1,89 @@
+#include "lantest/client_engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "lantest/log_lines.h"
+#include "lantest/port_text.h"
+#include "lantest/stop_wait.h"
+#include "platform/ipv4.h"
+#include "platform/resolve.h"
+#include "platform/socket_handle.h"
+#include "platform/tcp_socket.h"
+
+namespace qnc {
+
+namespace {
+
+constexpr auto kRetryDelay = std::chrono::milliseconds(1000);
+
+// A fresh socket with the time-outs set, or nothing after writing the reason
+// to standard output.
+std::optional<TcpSocket> OpenClientSocket(const LanEngineContext& context) {
+  auto socket = TcpSocket::Open();
+  if (!socket) {
+    context.console.Write("socket() fail:" + std::to_string(LastSocketError()) + "\n");
+    return std::nullopt;
+  }
+  socket->SetReceiveTimeout(kLanSocketTimeoutMs);
+  socket->SetSendTimeout(kLanSocketTimeoutMs);
+  return socket;
+}
+
+std::size_t Clamp(std::int32_t size) {
+  return static_cast<std::size_t>(std::clamp<std::int32_t>(size, 0, kLanBufferSize));
+}
+
+}  // namespace
+
+void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClientSettings settings) {
+  auto socket = OpenClientSocket(context);
+  if (!socket) return;
+  const Ipv4NetOrder address = InetAddr(settings.address);
+  const std::uint16_t port = SocketPort(settings.port);
+  context.log.Prepend(ConnectingLine(settings.port));
+
+  // Each attempt is bounded by the connect cap and this thread's stop; a
+  // failed attempt is followed by a retry line, a second's pause and a look
+  // at the stop flag. Some systems refuse a second connect on one socket, so
+  // every retry starts from a fresh one.
+  while (socket->Connect(address, port, kConnectTimeoutMs, stop) != ConnectResult::kConnected) {
+    if (stop.stop_requested()) return;
+    context.log.Prepend(RetryLine(settings.port));
+    if (!SleepUnlessStopped(stop, kRetryDelay)) return;
+    if (context.state.stop.load() == 1) return;
+    socket = OpenClientSocket(context);
+    if (!socket) return;
+  }
+  context.counters.clientsConnected.fetch_add(1);
+
+  socket->SetSendBufferSize(kLanSocketBufferBytes);
+  socket->SetReceiveBufferSize(kLanSocketBufferBytes);
+  std::vector<std::uint8_t> sendBuffer(kLanBufferSize);
+  const std::string hostName = WireHostName(LocalHostName());
+  context.log.Replace(kConnectedText);
+  std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
+  WriteClientGreeting(sendBuffer, hostName);
+  if (StopRaised(context, stop)) return;
+  // The owner's stop wakes a send or receive that is waiting on this socket.
+  const std::stop_callback wake(stop, [&socket] { socket->Shutdown(); });
+
+  for (;;) {
+    // The mode byte follows any later change of the process's mode.
+    sendBuffer[0] = static_cast<std::uint8_t>(context.state.mode.load());
+    const ChunkSizes sizes = context.state.clientSizes.load();
+    const long sent = socket->Send(std::span<const std::uint8_t>(sendBuffer.data(), Clamp(sizes.send)));
+    const long received = socket->Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
+    if (received <= 0) break;
+    context.state.clientMeter.Add(received, sent);
+    context.state.clientMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
+      context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
+    });
+    if (StopRaised(context, stop)) break;
+  }
+}
+
+}  // namespace qnc

@@ -1,0 +1,22 @@
+#pragma once
+#include <stop_token>
+#include <string>
+
+#include "lantest/lan_engine_context.h"
+#include "lantest/lan_stream.h"
+
+namespace qnc {
+
+// The dialog's values that a client thread reads when it starts.
+struct LanClientSettings {
+  std::string address;         // the server address field, read as a dotted IPv4 address (no lookup)
+  int port = kDefaultLanPort;  // as read from the port field; the socket uses its low 16 bits
+};
+
+// One client connection of a test run: connects (retrying about once a
+// second with a fresh socket until it succeeds or is stopped), then sends a
+// chunk and receives one per pass in the current mode, counting into the
+// client meter and writing the client's report lines.
+void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClientSettings settings);
+
+}  // namespace qnc

@@ -1,0 +1,30 @@
+#pragma once
+#include <ostream>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qnc {
+
+// The headless LAN test of the command-line front end, on the same engines
+// as the dialog:
+//   lan-server [--port N]
+//   lan-client --address A [--port N] [--connections 1|4|8] [--mode both|download|upload] [--seconds S]
+// args[0] is the subcommand word ("lan-server" or "lan-client"), the rest its
+// options. The log lines and the diagnostic lines go to `out`; a request on
+// `stop` ends the run cleanly. Returns 0 on success, 1 when the test could
+// not run (the port could not be bound, no connection was ever made), 2 with
+// a message on `err` for bad options.
+int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop);
+
+// The usage lines of both subcommands.
+void PrintLanUsage(std::ostream& out);
+
+// True for the subcommand words that RunLanCommand takes.
+bool IsLanCommand(std::string_view word);
+
+inline constexpr std::string_view kLanServerCommand = "lan-server";
+inline constexpr std::string_view kLanClientCommand = "lan-client";
+
+}  // namespace qnc

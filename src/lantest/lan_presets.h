@@ -1,0 +1,11 @@
+#pragma once
+#include <string_view>
+
+namespace qnc {
+
+// The texts the main window's menu passes to the LAN test dialog; the first,
+// byte for byte, opens it in server mode, anything else in client mode.
+inline constexpr std::string_view kLanServerPreset = "Quorix测速服务器端";
+inline constexpr std::string_view kLanClientPreset = "Quorix测速客户端";
+
+}  // namespace qnc

@@ -1,0 +1,83 @@
+#pragma once
+#include <QDialog>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "lantest/console_lines.h"
+#include "lantest/lan_log_store.h"
+#include "lantest/lan_stream.h"
+#include "lantest/lan_test_controller.h"
+#include "lantest/lan_test_state.h"
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QShowEvent;
+
+namespace qnc {
+
+// Where the dialog's test runs: the process's shared state and standard
+// output unless a test hands in its own, and the port its listener starts on.
+struct LanDialogEnvironment {
+  LanTestState* state = nullptr;   // SharedLanTestState() when null
+  std::ostream* console = nullptr; // std::cout when null
+  int serverPort = kDefaultLanPort;
+};
+
+}  // namespace qnc
+
+// The LAN throughput test window. The opener sets m_preset and runs it
+// modally; "Quorix测速服务器端" (byte for byte) opens the server side, any
+// other text the client side. In both modes the window listens for test
+// clients from the moment it opens until it closes. Closing it stops and
+// joins every test thread it started.
+class CLanSpeedDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CLanSpeedDlg(QWidget* parent = nullptr);
+  CLanSpeedDlg(QWidget* parent, const qnc::LanDialogEnvironment& environment);
+  ~CLanSpeedDlg() override;
+
+  // Caption and mode (UTF-8); read when the window is first shown.
+  std::string m_preset;
+  int m_serverPort = qnc::kDefaultLanPort;
+  int m_clientPort = qnc::kDefaultLanPort;
+  int m_threadCount = 1;
+
+  // The commands of the start/stop button (client side), the change-port
+  // button (server side) and the close request. Each waits a bounded time.
+  void OnStartStop();
+  void OnChangePort();
+  void OnClose();
+
+  bool IsServerMode() const;
+  // The control with this id (its objectName is the id in decimal).
+  QWidget* Control(int id) const;
+  // The threads and the log behind the window.
+  qnc::LanTestController& Controller() { return *controller_; }
+  const qnc::LanLogStore& Log() const { return log_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void reject() override;
+
+ private:
+  void BuildControls();
+  void OnInitDialog();
+  void ShowLogChanges();
+  template <typename T>
+  T* ControlAs(int id) const;
+
+  qnc::LanDialogEnvironment environment_;
+  std::map<int, QWidget*> controls_;
+  bool initialized_ = false;
+  bool closed_ = false;
+  // The log and the console outlive the controller, whose threads write to them.
+  qnc::LanLogStore log_;
+  std::unique_ptr<qnc::ConsoleLines> console_;
+  std::unique_ptr<qnc::LanTestController> controller_;
+};

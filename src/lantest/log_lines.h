@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "lantest/local_clock.h"
+#include "lantest/throughput_meter.h"
+
+namespace qnc {
+
+// The texts that the LAN test writes into its log, each with its "\r\n".
+
+// A byte count as "NB", "N.NNK " or "N.NNM " (K = 1024, M = 1048576).
+std::string FormatRate(std::int64_t bytes);
+
+// "%2d:%2d:%2d": each number right-aligned in two places, padded with a blank.
+std::string FormatTimeStamp(const TimeOfDay& time);
+
+// The once-a-second lines; the server names its sent bytes first, the client
+// its received bytes.
+std::string ServerReportLine(const TimeOfDay& time, const MeterDeltas& deltas);
+std::string ClientReportLine(const TimeOfDay& time, const MeterDeltas& deltas);
+
+// The listener's start line, which replaces the whole log.
+std::string ServerStartLine(int port);
+// Added at the end of the log for each accepted client.
+std::string ConnectionLine(std::string_view clientAddress, std::string_view serverHostName);
+// Added at the end of the log for a client turned away because the server
+// already serves as many connections as it takes.
+std::string ConnectionRefusedLine(std::string_view clientAddress, int limit);
+
+// The client thread's lines: before the first attempt, after each failed one,
+// and the text that replaces the log once connected.
+std::string ConnectingLine(int port);
+std::string RetryLine(int port);
+inline constexpr std::string_view kConnectedText = "已连接服务器..........\r\n";
+
+}  // namespace qnc

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lantest/lan_stream.h"
+#include "lantest/lan_test_state.h"
+
+namespace qnc {
+namespace {
+
+TEST(ClientChunkTest, GreetingFollowsTheModeByte) {
+  std::vector<std::uint8_t> chunk(1024, 0);
+  const std::size_t end = WriteClientGreeting(chunk, "box7");
+  const std::string expected = std::string("box7") + "have connected to you!";
+  ASSERT_EQ(end, 1 + expected.size() + 1);
+  EXPECT_EQ(std::string(chunk.begin() + 1, chunk.begin() + 1 + static_cast<long>(expected.size())), expected);
+  EXPECT_EQ(chunk[end - 1], 0);
+  EXPECT_EQ(chunk[0], 0) << "byte 0 belongs to the mode";
+  for (std::size_t at = end; at < chunk.size(); ++at) ASSERT_EQ(chunk[at], 0) << at;
+
+  std::vector<std::uint8_t> tooSmall(10, 0xAA);
+  EXPECT_EQ(WriteClientGreeting(tooSmall, "box7"), 0u);
+  EXPECT_EQ(tooSmall, std::vector<std::uint8_t>(10, 0xAA));
+}
+
+TEST(ClientChunkTest, HostNameOrNone) {
+  EXPECT_EQ(WireHostName(std::nullopt), "None");
+  EXPECT_EQ(WireHostName(std::string()), "None");
+  EXPECT_EQ(WireHostName(std::string("lab-pc")), "lab-pc");
+  EXPECT_EQ(WireHostName(std::string(99, 'h')), std::string(99, 'h'));
+  EXPECT_EQ(WireHostName(std::string(100, 'h')), "None") << "does not fit a 100-byte name buffer";
+}
+
+TEST(FirstChunkTest, FirstByteIsASignedMode) {
+  const struct {
+    std::vector<std::uint8_t> bytes;
+    int mode;
+    std::optional<ChunkSizes> sizes;
+  } cases[] = {
+      {{0, 'h', 'i'}, 0, ChunkSizes{102400, 102400}},
+      {{1}, 1, ChunkSizes{102400, 102400}},
+      {{2, 0, 0}, 2, ChunkSizes{1, 102400}},
+      {{3}, 3, std::nullopt},
+      {{0x7F}, 127, std::nullopt},
+      {{0xFF, 2}, -1, std::nullopt},
+      {{0x80}, -128, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto first = InterpretFirstChunk(c.bytes);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->mode, c.mode);
+    EXPECT_EQ(first->serverSizes, c.sizes) << c.mode;
+  }
+  EXPECT_FALSE(InterpretFirstChunk({}).has_value());
+}
+
+TEST(LanTestStateTest, ModesSetTheirSidesSizes) {
+  LanTestState state;
+  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1024000, 1024000}));
+  EXPECT_EQ(state.clientSizes.load(), (ChunkSizes{1024000, 1024000}));
+
+  ApplyServerMode(state, 7);
+  EXPECT_EQ(state.mode.load(), 7);
+  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1024000, 1024000})) << "an unknown mode leaves the sizes";
+  ApplyServerMode(state, 2);
+  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1, 102400}));
+  ApplyServerMode(state, -1);
+  EXPECT_EQ(state.mode.load(), -1);
+  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1, 102400}));
+
+  const std::pair<int, ChunkSizes> clientCases[] = {
+      {0, {102400, 102400}}, {1, {1024, 102400}}, {2, {102400, 102400}}};
+  for (const auto& [mode, sizes] : clientCases) {
+    ApplyClientMode(state, mode);
+    EXPECT_EQ(state.mode.load(), mode);
+    EXPECT_EQ(state.clientSizes.load(), sizes) << mode;
+  }
+}
+
+}  // namespace
+}  // namespace qnc
