@@ -6,12 +6,19 @@ namespace qnc {
 // control keeps its id as its objectName, so it can be found by id.
 namespace id {
 // Dialog templates.
+inline constexpr int kAboutDialog = 100;
 inline constexpr int kMainDialog = 102;
 inline constexpr int kAddHostDialog = 131;
 inline constexpr int kGameServerDialog = 136;
 
-// The standard OK button of the input boxes.
+// The standard OK button of the input boxes and the About box, and the
+// cancel command, which ends a window's run.
 inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+
+// The notification-area icon and the About box's picture.
+inline constexpr int kTrayIcon = 128;
+inline constexpr int kAboutPicture = 132;
 
 // Main window controls.
 inline constexpr int kPingTable = 1000;
@@ -49,6 +56,9 @@ inline constexpr int kDeleteGameServer = 32778;
 inline constexpr int kCheckMenu = 32780;
 inline constexpr int kLanServer = 32783;
 inline constexpr int kLanClient = 32784;
+
+// The window system's close command (the close box).
+inline constexpr unsigned kCloseCommand = 0xF060;
 }  // namespace id
 
 // The main window's title; start-up also names its single-instance lock after it.

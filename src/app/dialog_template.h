@@ -13,6 +13,7 @@ enum class ControlKind {
   kDefaultButton,  // the button that Enter presses
   kListView,       // report-style table
   kEtchedLine,     // a thin etched separator
+  kPicture,        // a built-in picture (text: its resource path), as large as the picture
 };
 
 // A rectangle in dialog units: left, top, width, height.
@@ -25,6 +26,7 @@ struct DuRect {
 
 // One control of a window template. Controls are created in table order, which
 // is also the keyboard tab order. Id 0 marks a control whose id nothing uses.
+// A picture takes only its position from the rectangle.
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::kLabel;

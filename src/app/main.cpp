@@ -1,8 +1,10 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "web/web_engine_setup.h"
 
 int main(int argc, char** argv) {
+  qnc::PrepareWebEngineBeforeApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quorix-net-check"));
   QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));

@@ -1,19 +1,23 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <array>
 
-#include "app/app_icon.h"
+#include "app/app_images.h"
+#include "app/config_file_location.h"
 #include "app/control_ids.h"
-#include "app/default_rows.h"
 #include "app/menus.h"
+#include "app/modal_runners.h"
 #include "app/report_view.h"
 #include "app/window_templates.h"
+#include "gpu/gpu_worker.h"
 #include "platform/ip_config.h"
+#include "probe/default_rows.h"
 #include "probe/dns_worker.h"
 #include "probe/game_worker.h"
 #include "probe/ping_worker.h"
@@ -72,13 +76,18 @@ int TableControlId(TableKind kind) {
 }  // namespace
 
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent, kMainWindowFlags), options_(std::move(options)) {
+    : TemplateDialog(MainDialogTemplate(), parent, kMainWindowFlags),
+      options_(std::move(options)),
+      configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
+  options_.modals = CompleteModalRunners(std::move(options_.modals));
   OnInitDialog();
 }
 
 CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
   workers_.StopAndJoin();
   dnsServer_.SetChangedListener(nullptr);
+  gpuCount_.SetChangedListener(nullptr);
+  gpuUsage_.SetChangedListener(nullptr);
   // The controls outlive this object's members; nothing they still emit while
   // they go may reach it.
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
@@ -86,7 +95,8 @@ CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
 
 void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   AttachMenuBar(BuildMainMenuBar(this));
-  // The About item of the system menu joins here.
+  // A program cannot add items to the system menu that the window manager
+  // draws here, so the About box opens from its button only.
   setWindowIcon(AppIcon());
 
   SetUpTable(TableKind::kDns, id::kDnsTable);
@@ -94,11 +104,12 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   SetUpTable(TableKind::kGame, id::kGameTable);
   FillRows();
   ConnectControls();
+  ConnectGpuLabels();
 
   resolverLock_ = std::make_unique<ResolverLock>();
 
-  // The configuration file load (ReadConfig on the fixed file) comes here:
-  // after the default rows, before the workers start.
+  // The fixed file replaces the default rows of the tables it holds.
+  ApplyConfig(ReadConfig(configFilePath_));
 
   if (options_.startWorkers) StartWorkers();
   // Keyboard focus stays with the first control in tab order, the ping table.
@@ -124,8 +135,11 @@ void CQUORIX_NET_CHECKDlg::FillRows() {
   for (const TableKind kind : {TableKind::kDns, TableKind::kPing, TableKind::kGame}) {
     ProbeTableModel& model = Model(kind);
     if (options_.defaultRows) {
-      const std::string gateway = kind == TableKind::kPing ? FindGatewayAddress(options_.routeTablePath) : "";
-      for (const DefaultRow& row : DefaultRows(kind, gateway)) {
+      const std::vector<DefaultRow> rows =
+          kind == TableKind::kDns    ? DefaultDnsRows()
+          : kind == TableKind::kPing ? DefaultPingRows(FindGatewayAddress(options_.routeTablePath))
+                                     : DefaultGameRows();
+      for (const DefaultRow& row : rows) {
         model.AppendRow(row.target);
         for (const auto& [column, text] : row.cells) model.SetCell(model.rowCount() - 1, column, text);
       }
@@ -154,14 +168,32 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
   dnsServer_.SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
 }
 
+void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
+  // Both labels start as "0" and keep their text until a reading succeeds.
+  gpuCount_.StoreText("0");
+  gpuUsage_.StoreText("0");
+  gpuCount_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuCountLabel, text); });
+  gpuUsage_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuUsageLabel, text); });
+}
+
+void CQUORIX_NET_CHECKDlg::ShowOnLabel(int id, const std::string& text) {
+  // On the GPU worker's thread: the label is the GUI thread's, so the text
+  // travels there in a queued call (one every few seconds).
+  QMetaObject::invokeMethod(
+      this, [this, id, shown = QString::fromStdString(text)] { ControlAs<QLabel>(id)->setText(shown); },
+      Qt::QueuedConnection);
+}
+
 void CQUORIX_NET_CHECKDlg::StartWorkers() {
-  // In this order; the GPU worker, the fourth, joins after the game worker.
+  // In this order: the three probe workers, then the GPU worker.
   dnsWorker_ = std::make_unique<DnsWorker>(dnsTable_, dnsServer_, resetRequest_, options_.dns);
   pingWorker_ = std::make_unique<PingWorker>(pingTable_, resetRequest_, *resolverLock_, options_.ping);
   gameWorker_ = std::make_unique<GameWorker>(gameTable_, *resolverLock_, options_.game);
+  gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_, options_.gpu);
   workers_.Start([worker = dnsWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
   workers_.Start([worker = pingWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
   workers_.Start([worker = gameWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
+  workers_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
 }
 
 bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) { return workers_.StopWithin(limit); }
@@ -225,34 +257,6 @@ void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   const QString text = QString::fromStdString(dnsServer_.Text());
   QLineEdit& edit = DnsServerEdit();
   if (edit.text() != text) edit.setText(text);  // a change of the box restarts the DNS counters
-}
-
-void CQUORIX_NET_CHECKDlg::OnAbout() {
-  // The About box joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnPubgPage() {
-  // The battle-royale game page joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnLolStatusPage() {
-  // The game status page joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnExportConfig() {
-  // Exporting the host lists joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnImportConfig() {
-  // Importing the host lists joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnLanServer() {
-  // The LAN test window, in server mode, joins here.
-}
-
-void CQUORIX_NET_CHECKDlg::OnLanClient() {
-  // The LAN test window, in client mode, joins here.
 }
 
 }  // namespace qnc

@@ -1,17 +1,23 @@
 #pragma once
 #include <QPoint>
+#include <QSystemTrayIcon>
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
 #include "app/template_dialog.h"
 #include "app/worker_threads.h"
+#include "config/config_file.h"
 #include "platform/text_field.h"
 #include "probe/coordination.h"
 #include "probe/table_store.h"
+#include "web/show_bubg_dlg.h"
 
+class QCloseEvent;
 class QLineEdit;
 class QTableView;
 
@@ -20,10 +26,13 @@ namespace qnc {
 class DnsWorker;
 class PingWorker;
 class GameWorker;
+class GpuWorker;
 
 // The main window: the DNS, ping and game tables measured live by their
 // workers, the DNS server box, the command buttons and the menu bar. Enter does
-// nothing; Esc (and, for now, the close box) ends its run with Rejected.
+// nothing; Esc ends its run with Rejected. The close box puts it into the
+// notification area (or, on a desktop without one, minimises it); the workers
+// go on measuring meanwhile.
 class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   Q_OBJECT
 
@@ -38,6 +47,15 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   QLineEdit& DnsServerEdit() const;
   TextFieldStore& DnsServerField() { return dnsServer_; }
   ResetRequest& Reset() { return resetRequest_; }
+  // What the GPU worker writes into labels 1010 and 1009.
+  TextFieldStore& GpuCountField() { return gpuCount_; }
+  TextFieldStore& GpuUsageField() { return gpuUsage_; }
+  // The web-page window that buttons 1007 and 1011 show.
+  CShowBubgDlg& WebPageWindow() { return m_showBubgDlg; }
+  // The notification-area icon (id 128); null until the window first goes there.
+  QSystemTrayIcon* NotificationIcon() const { return trayIcon_; }
+  // The fixed configuration file that start-up loads and the tray saves.
+  const std::string& ConfigFilePath() const { return configFilePath_; }
 
   // Requests the workers to stop and waits at most `limit`: true when all
   // have ended (they are then joined).
@@ -50,6 +68,17 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
 
   // Carries out a menu command by its id; false when no handler serves it.
   bool OnCommand(int command);
+
+  // A system command of the window: the close command (0xF060) sends the
+  // window to the notification area, or minimises it where there is none.
+  // The window system carries out the others itself.
+  void OnSysCommand(unsigned command);
+  // The notification-area icon's events: a double click brings the window
+  // back; a right click saves the tables to the fixed file and then offers
+  // the menu whose one item ends the program.
+  void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
+  void AddTrayIcon();
+  void RemoveTrayIcon();
 
  public slots:
   // The OK command (Enter) does nothing in this window.
@@ -65,17 +94,25 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void OnRetestDns();
   void OnRetestPing();
 
-  // Buttons and menu commands whose windows join later; nothing happens yet.
+  // Buttons and menu commands that open further windows, each modal.
   void OnAbout();
   void OnPubgPage();
   void OnLolStatusPage();
+  // Writes the tables to a file the user chooses (so that a later load shows
+  // today's order); the tables stay as they are.
   void OnExportConfig();
+  // Loads a file the user chooses, then restarts the counters of all three
+  // tables, whatever the load did.
   void OnImportConfig();
   void OnLanServer();
   void OnLanClient();
 
  private slots:
   void ShowWorkerServerText();
+
+ protected:
+  // The close box: the close command, never the end of the window.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void OnInitDialog();
@@ -86,12 +123,29 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void DeleteSelectedRow(TableKind kind);
   void OnServerEditChanged(const QString& text);
   void OnWorkerSetServerText();
+  void ConnectGpuLabels();
+  void ShowOnLabel(int id, const std::string& text);
+  bool TrayAvailable() const;
+  void OpenLanTest(std::string_view preset);
+  void OpenWebPage(const QString& address);
 
+  // The configuration file: what the tables show (targets, top row first),
+  // and loading a file's tables into the window.
+  ConfigTables ShownTables() const;
+  void ApplyConfig(const LoadedConfig& loaded);
+  bool SaveConfigFile();
+
+  // Reused by both web-page buttons for the window's whole life.
+  CShowBubgDlg m_showBubgDlg{this};
   MainWindowOptions options_;
+  std::string configFilePath_;
+  QSystemTrayIcon* trayIcon_ = nullptr;
   TableStore dnsTable_{TableKind::kDns};
   TableStore pingTable_{TableKind::kPing};
   TableStore gameTable_{TableKind::kGame};
   TextFieldStore dnsServer_;
+  TextFieldStore gpuCount_;
+  TextFieldStore gpuUsage_;
   ResetRequest resetRequest_;
   std::unique_ptr<ResolverLock> resolverLock_;
   // The models go before the stores they present.
@@ -102,6 +156,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   std::unique_ptr<DnsWorker> dnsWorker_;
   std::unique_ptr<PingWorker> pingWorker_;
   std::unique_ptr<GameWorker> gameWorker_;
+  std::unique_ptr<GpuWorker> gpuWorker_;
   // Declared last: the threads stop and join before anything they use goes.
   WorkerThreads workers_;
 };

@@ -1,13 +1,42 @@
 #pragma once
+#include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "gpu/gpu_worker.h"
+#include "lantest/lan_speed_dlg.h"
 #include "platform/ip_config.h"
 #include "probe/dns_worker.h"
 #include "probe/game_worker.h"
 #include "probe/ping_worker.h"
 
+class QAction;
+class QMenu;
+class QWidget;
+
 namespace qnc {
+
+class CShowBubgDlg;
+
+// The windows and boxes that the main window runs modally. Each can be
+// replaced, so that tests drive the window without sitting in a modal run of
+// a window that only a person can close. An empty function runs the real one.
+struct ModalRunners {
+  // The save and open dialogs of the export and import commands: the chosen
+  // path, or an empty text when the user cancelled.
+  std::function<QString(QWidget& owner)> chooseExportPath;
+  std::function<QString(QWidget& owner)> chooseImportPath;
+  // Tells the user that an export could not be written.
+  std::function<void(QWidget& owner, const QString& message)> reportExportFailure;
+  // Shows the tray menu at the mouse and returns the chosen item (null when
+  // dismissed).
+  std::function<QAction*(QMenu& menu)> runTrayMenu;
+  // Shows the web-page window on its m_url, modally.
+  std::function<void(CShowBubgDlg& window)> runWebPage;
+  // Shows the LAN test window, modally.
+  std::function<void(CLanSpeedDlg& window)> runLanTest;
+};
 
 // How the main window starts. The defaults are the program's own; tests start
 // it on rows and servers of their own.
@@ -20,11 +49,20 @@ struct MainWindowOptions {
   std::vector<std::string> gameRows;
   // Where the LAN gateway of the ping table's default row is looked up.
   std::string routeTablePath = kRouteTablePath;
-  // Whether the probe workers start with the window.
+  // The fixed configuration file, loaded at start and saved from the tray;
+  // empty: "Quorix测试工具.txt" in the user's configuration folder.
+  std::string configFilePath;
+  // Whether the probe workers and the GPU worker start with the window.
   bool startWorkers = true;
   DnsWorkerOptions dns;
   PingWorkerOptions ping;
   GameWorkerOptions game;
+  GpuWorkerOptions gpu;
+  // Where the LAN test windows run their tests.
+  LanDialogEnvironment lanTest;
+  // Whether the desktop has a notification area; empty: ask the desktop.
+  std::function<bool()> trayAvailable;
+  ModalRunners modals;
 };
 
 }  // namespace qnc

@@ -51,6 +51,12 @@ std::unique_ptr<QMenu> BuildTableMenu(TableKind table, QWidget* parent) {
   return menu;
 }
 
+std::unique_ptr<QMenu> BuildTrayMenu(QWidget* parent) {
+  auto menu = std::make_unique<QMenu>(parent);
+  AddItem(*menu, {id::kCancel, "关闭Quorix测试工具"});
+  return menu;
+}
+
 QMenuBar* BuildMainMenuBar(QWidget* parent) {
   auto* bar = new QMenuBar(parent);
   bar->setObjectName(QString::number(id::kMainMenuBar));

@@ -13,6 +13,10 @@ namespace qnc {
 // delete command. Each action's objectName is its command id.
 std::unique_ptr<QMenu> BuildTableMenu(TableKind table, QWidget* parent);
 
+// The tray icon's menu, built anew for each right click: the one item
+// "关闭Quorix测试工具", whose objectName is the cancel command (2).
+std::unique_ptr<QMenu> BuildTrayMenu(QWidget* parent);
+
 // The main window's menu bar (menu 140). Each action's objectName is its
 // command id; "【检测】" is an item of the bar itself.
 QMenuBar* BuildMainMenuBar(QWidget* parent);

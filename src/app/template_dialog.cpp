@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/app_images.h"
+
 namespace qnc {
 
 QString ControlName(int id) { return QString::number(id); }
@@ -84,9 +86,19 @@ void TemplateDialog::CreateControl(const ControlTemplate& control) {
       widget = line;
       break;
     }
+    case ControlKind::kPicture: {
+      auto* picture = new QLabel(client_);
+      picture->setPixmap(BuiltInPicture(control.text));
+      widget = picture;
+      break;
+    }
   }
   if (control.id != 0) widget->setObjectName(ControlName(control.id));
-  widget->setGeometry(units_.ToPixels(control.rect));
+  QRect place = units_.ToPixels(control.rect);
+  if (control.kind == ControlKind::kPicture) {
+    place.setSize(qobject_cast<QLabel*>(widget)->pixmap().deviceIndependentSize().toSize());
+  }
+  widget->setGeometry(place);
   if (control.hidden) widget->setVisible(false);
 }
 

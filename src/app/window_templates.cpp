@@ -1,5 +1,6 @@
 #include "app/window_templates.h"
 
+#include "app/app_images.h"
 #include "app/control_ids.h"
 
 namespace qnc {
@@ -38,6 +39,20 @@ const DialogTemplate& MainDialogTemplate() {
           {id::kExportButton, K::kPushButton, "导出配置", {285, 365, 50, 14}},
           {id::kImportButton, K::kPushButton, "导入配置", {110, 366, 50, 14}},
       }};
+  return dialog;
+}
+
+const DialogTemplate& AboutDialogTemplate() {
+  static const DialogTemplate dialog{id::kAboutDialog,
+                                     "关于 QUORIX_NET_CHECK",
+                                     223,
+                                     244,
+                                     9,
+                                     {
+                                         {0, K::kLabel, "网络质量检测，1.0 版", {7, 229, 114, 8}},
+                                         {id::kOk, K::kDefaultButton, "确定", {166, 223, 50, 14}},
+                                         {0, K::kPicture, kAboutPicturePath, {7, 7, 0, 0}},
+                                     }};
   return dialog;
 }
 

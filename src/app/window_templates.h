@@ -3,6 +3,8 @@
 
 namespace qnc {
 
+// Dialog 100: the About box.
+const DialogTemplate& AboutDialogTemplate();
 // Dialog 102: the main window.
 const DialogTemplate& MainDialogTemplate();
 // Dialog 131: the input box that asks for one domain or host.

@@ -7,8 +7,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include "web/web_engine_setup.h"
 
 // Fontconfig, loaded through Qt, keeps caches until the process ends; leak
 // checking builds would report them as ours.
@@ -30,7 +33,15 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "qnc_app_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
+  static QApplication* application = [] {
+    PrepareWebEngineBeforeApplication();
+    auto* made = new QApplication(argc, argv);
+    // As in the program: a hidden main window does not end the run.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Any default path goes to a test folder, never to the user's own files.
+    QStandardPaths::setTestModeEnabled(true);
+    return made;
+  }();
   return *application;
 }
 
@@ -152,8 +163,24 @@ std::string WriteFile(const QTemporaryDir& folder, const char* name, const QByte
 
 }  // namespace
 
-MainWindowOptions LoopbackOptions(const QTemporaryDir& folder) {
+namespace {
+
+// What every test window starts with: no configuration file yet, and a GPU
+// worker that finds no driver library.
+MainWindowOptions TestOptions(const QTemporaryDir& folder) {
   MainWindowOptions options;
+  options.configFilePath = LocalPath(folder.filePath(QStringLiteral("Quorix测试工具.txt")));
+  options.gpu.libraryName = "libqnc-test-no-such-nvapi.so.1";
+  options.gpu.diagnostics = nullptr;
+  return options;
+}
+
+}  // namespace
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+MainWindowOptions LoopbackOptions(const QTemporaryDir& folder) {
+  MainWindowOptions options = TestOptions(folder);
   options.defaultRows = false;
   options.routeTablePath = folder.filePath(QStringLiteral("no-route-table")).toStdString();
   options.dns.resolvConfPath = WriteFile(folder, "resolv.conf", "nameserver 127.0.0.1\n");
@@ -169,7 +196,7 @@ MainWindowOptions LoopbackOptions(const QTemporaryDir& folder) {
 }
 
 MainWindowOptions StillOptions(const QTemporaryDir& folder, const std::string& gatewayHex) {
-  MainWindowOptions options;
+  MainWindowOptions options = TestOptions(folder);
   options.startWorkers = false;
   QByteArray routes = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
                       "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";

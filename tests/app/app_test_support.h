@@ -64,9 +64,15 @@ class OpenPort {
 // A port on 127.0.0.1 that nothing listens on (bound once, then released).
 std::uint16_t ClosedPort();
 
+// A path as the configuration file functions take it.
+std::string LocalPath(const QString& path);
+
 // Window options for a test: no default rows, no route table, the DNS worker
 // pointed at 127.0.0.1 on a closed port through a resolver file in `folder`,
-// short pauses and time-outs. Rows are left for the test to add.
+// short pauses and time-outs. Rows are left for the test to add. As with
+// StillOptions, the fixed configuration file is a file in `folder` that does
+// not exist yet, and the GPU worker looks for a driver library that does not
+// exist.
 MainWindowOptions LoopbackOptions(const QTemporaryDir& folder);
 
 // Options for looking at the window without any worker: default rows with the

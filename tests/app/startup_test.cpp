@@ -1,5 +1,6 @@
 // Start-up and end of the program: the running-copy warning and the exit.
 #include <QLockFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -122,22 +123,47 @@ TEST_F(Startup, EscEndsTheProgramAndStopsTheWorkers) {
   CQUORIX_NET_CHECKApp app(options);
   app.InitInstance();
   CQUORIX_NET_CHECKDlg& window = *app.MainWindow();
-  EXPECT_EQ(window.RunningWorkers(), 3);
+  EXPECT_EQ(window.RunningWorkers(), 4) << "three probe workers and the GPU worker";
 
   const int result = RunEventLoop([&] { test::PressKey(window.View(TableKind::kPing), Qt::Key_Escape); });
   EXPECT_EQ(result, 0) << "the event loop did not end";
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(app.ExitInstance(), 0);
   EXPECT_EQ(app.MainWindow(), nullptr);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(options.window.configFilePath))) << "Esc saves nothing";
 }
 
-TEST_F(Startup, TheCloseBoxEndsTheProgramForNow) {
+TEST_F(Startup, TheCloseBoxKeepsTheProgramRunningUntilTheTrayMenuEndsIt) {
   int warnings = 0;
-  CQUORIX_NET_CHECKApp app(Options(warnings));
+  StartupOptions options = Options(warnings);
+  options.window = test::LoopbackOptions(folder_);
+  options.window.gameRows = {"127.0.0.1:" + std::to_string(test::ClosedPort())};
+  options.window.trayAvailable = [] { return true; };
+  int menus = 0;
+  options.window.modals.runTrayMenu = [&menus](QMenu& menu) {
+    // The first right click dismisses the menu, the second chooses its item.
+    return ++menus == 1 ? nullptr : menu.actions().front();
+  };
+  CQUORIX_NET_CHECKApp app(options);
   app.InitInstance();
-  const int result = RunEventLoop([&] { app.MainWindow()->close(); });
-  EXPECT_EQ(result, 0);
+  CQUORIX_NET_CHECKDlg& window = *app.MainWindow();
+  const RowRef row = window.Table(TableKind::kGame).RowAt(0);
+
+  bool stillRunningAfterClose = false;
+  const int result = RunEventLoop([&] {
+    window.close();
+    // Hidden in the tray, the window's workers keep measuring.
+    const std::uint32_t before = row.counters->lost.load();
+    stillRunningAfterClose = !window.isVisible() && window.NotificationIcon()->isVisible() &&
+                             test::WaitUntil([&] { return row.counters->lost.load() >= before + 2; });
+    emit window.NotificationIcon()->activated(QSystemTrayIcon::Context);
+    emit window.NotificationIcon()->activated(QSystemTrayIcon::Context);
+  });
+  EXPECT_TRUE(stillRunningAfterClose);
+  EXPECT_EQ(menus, 2);
+  EXPECT_EQ(result, 0) << "the tray menu's item ended the event loop";
   EXPECT_EQ(app.ExitInstance(), 0);
+  EXPECT_EQ(app.MainWindow(), nullptr);
 }
 
 }  // namespace

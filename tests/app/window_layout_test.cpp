@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "app/control_ids.h"
-#include "app/default_rows.h"
 #include "app/dialog_units.h"
 #include "app/main_window.h"
 #include "app/menus.h"
@@ -181,19 +180,17 @@ TEST_F(MainWindowLayout, DefaultRowsWithAndWithoutAGateway) {
     SCOPED_TRACE(gatewayCase.gateway);
     CQUORIX_NET_CHECKDlg window(test::StillOptions(folder_, gatewayCase.gatewayHex));
     using Cells = std::vector<std::string>;
-    EXPECT_EQ(Rows(window, TableKind::kDns), (std::vector<Cells>{{kPortalHost, "40", "60", "0", "", ""},
-                                                                 {kSecondPortalHost, "43", "65", "0", "", ""},
-                                                                 {kGameSiteHost, "43", "65", "0", "", ""}}));
-    EXPECT_EQ(Rows(window, TableKind::kPing), (std::vector<Cells>{{kPortalHost, "", "", "", ""},
-                                                                  {kSecondPortalHost, "", "", "", ""},
-                                                                  {kGameSiteHost, "", "", "", ""},
+    EXPECT_EQ(Rows(window, TableKind::kDns), (std::vector<Cells>{{"www.baidu.com", "40", "60", "0", "", ""},
+                                                                 {"www.sina.com.cn", "43", "65", "0", "", ""},
+                                                                 {"game.qq.com", "43", "65", "0", "", ""}}));
+    EXPECT_EQ(Rows(window, TableKind::kPing), (std::vector<Cells>{{"www.baidu.com", "", "", "", ""},
+                                                                  {"www.sina.com.cn", "", "", "", ""},
+                                                                  {"game.qq.com", "", "", "", ""},
                                                                   {gatewayCase.gateway, "", "", "", ""}}));
-    const std::string portal = kPortalHost;
     EXPECT_EQ(Rows(window, TableKind::kGame),
-              (std::vector<Cells>{
-                  {std::string(kFirstGameServerHost) + ":443", "", "", "", "", "英雄联盟艾欧尼亚（LOL)"},
-                  {std::string(kSecondGameServerHost) + ":443", "", "", "", "", "英雄联盟比尔吉沃特（LOL）"},
-                  {portal + ":80", "", "", "", "", "百度网的实际延迟"}}));
+              (std::vector<Cells>{{"lol.qq.com:443", "", "", "", "", "英雄联盟艾欧尼亚（LOL)"},
+                                  {"lpl.qq.com:443", "", "", "", "", "英雄联盟比尔吉沃特（LOL）"},
+                                  {"www.baidu.com:80", "", "", "", "", "百度网的实际延迟"}}));
     // The view shows what the store holds.
     EXPECT_EQ(window.View(TableKind::kDns).model()->index(1, 2).data().toString(), QStringLiteral("65"));
   }

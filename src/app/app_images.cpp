@@ -1,4 +1,4 @@
-#include "app/app_icon.h"
+#include "app/app_images.h"
 
 // The resources live in this static library; they are registered by hand
 // because nothing else pulls their initialiser into the program.
@@ -8,19 +8,21 @@ namespace qnc {
 
 namespace {
 
-QIcon IconResource(const char* path) {
+QString ResourcePath(const char* path) {
   static const bool registered = [] {
     RegisterAppResources();
     return true;
   }();
   (void)registered;
-  return QIcon(QString::fromUtf8(path));
+  return QString::fromUtf8(path);
 }
 
 }  // namespace
 
-QIcon AppIcon() { return IconResource(":/qnc/icons/129.png"); }
+QIcon AppIcon() { return QIcon(ResourcePath(":/qnc/icons/129.png")); }
 
-QIcon TrayIcon() { return IconResource(":/qnc/icons/128.png"); }
+QIcon TrayIcon() { return QIcon(ResourcePath(":/qnc/icons/128.png")); }
+
+QPixmap BuiltInPicture(const char* path) { return QPixmap(ResourcePath(path)); }
 
 }  // namespace qnc
