@@ -14,8 +14,14 @@
 #include "web/web_engine_setup.h"
 
 // Fontconfig, loaded through Qt, keeps caches until the process ends; leak
-// checking builds would report them as ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// checking builds would report them as ours. So do, on a real X display, the
+// desktop bus library (Qt's bus thread) and Mesa's GLX driver (the shared
+// OpenGL context that the embedded browser asks for at start-up).
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n"
+         "leak:libdbus-1.so\n"
+         "leak:libGLX_mesa.so\n";
+}
 
 // Qt is not built for thread checking: its own synchronisation (its pooled
 // image-conversion threads, its event queue) is invisible, so the memory calls
