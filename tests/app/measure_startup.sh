@@ -17,7 +17,8 @@ unshare --net bash -euo pipefail -c '
   xvfb=$!
   trap "kill $xvfb 2>/dev/null || true; rm -rf $work" EXIT
   for _ in $(seq 100); do [[ -S /tmp/.X11-unix/X78 ]] && break; sleep 0.05; done
-  export DISPLAY=:78 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+  # A configuration folder of its own: the default rows, whatever the user saved.
+  export DISPLAY=:78 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work"
   export QT_LOGGING_RULES="qnc.app.startup.info=true"
   export QT_MESSAGE_PATTERN="%{time yyyy-MM-dd HH:mm:ss.zzz} %{message}"
   for run in $(seq "$QNC_RUNS"); do
