@@ -61,9 +61,11 @@ class CLanSpeedDlg : public QDialog {
   qnc::LanTestController& Controller() { return *controller_; }
   const qnc::LanLogStore& Log() const { return log_; }
 
+  // Esc and the close box end here: the close command.
+  void reject() override;
+
  protected:
   void showEvent(QShowEvent* event) override;
-  void reject() override;
 
  private:
   void BuildControls();

@@ -13,7 +13,8 @@ namespace qnc {
 enum class TransferMode : int { Both = 0, DownloadOnly = 1, UploadOnly = 2 };
 
 // Bytes one side sends per exchange and the most it receives per exchange.
-struct ChunkSizes {
+// Aligned to its size so that an atomic of it is lock-free with every compiler.
+struct alignas(8) ChunkSizes {
   std::int32_t send = 0;
   std::int32_t receive = 0;
   friend bool operator==(const ChunkSizes&, const ChunkSizes&) = default;

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "lan_test_support.h"
+#include "lantest/lan_dialog_template.h"
+#include "lantest/lan_dialog_units.h"
+#include "lantest/lan_log_font.h"
+#include "lantest/lan_log_view.h"
+#include "lantest/lan_presets.h"
+#include "lantest/lan_speed_dlg.h"
+#include "qt_test_app.h"
+
+namespace qnc {
+namespace {
+
+[[maybe_unused]] auto* const kQtApp = ::testing::AddGlobalTestEnvironment(new testing::QtApplicationEnvironment);
+
+using testing::WaitWithEvents;
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A dialog on its own state and console, listening on an ephemeral port.
+struct DialogUnderTest {
+  explicit DialogUnderTest(std::string_view preset) : dialog(nullptr, LanDialogEnvironment{&state, &console, 0}) {
+    dialog.m_preset = preset;
+    dialog.show();
+  }
+  ~DialogUnderTest() {
+    if (dialog.isVisible()) dialog.OnClose();
+  }
+  template <typename T>
+  T* Get(int id) {
+    auto* control = qobject_cast<T*>(dialog.findChild<QWidget*>(QString::number(id)));
+    EXPECT_NE(control, nullptr) << id;
+    return control;
+  }
+  std::string LogText() { return LogViewText(*Get<QPlainTextEdit>(kLanLogEdit)); }
+
+  LanTestState state;
+  std::ostringstream console;
+  CLanSpeedDlg dialog;
+};
+
+QStringList Items(QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+  return items;
+}
+
+TEST(LanSpeedDlgTest, PresetChoosesModeControlsAndCaption) {
+  const struct {
+    std::string_view preset;
+    bool server;
+  } cases[] = {
+      {kLanServerPreset, true},
+      {kLanClientPreset, false},
+      {"", false},
+      {"Quorix测速服务器端 ", false},  // not byte for byte
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.preset));
+    DialogUnderTest under(c.preset);
+    CLanSpeedDlg& dialog = under.dialog;
+    EXPECT_EQ(dialog.IsServerMode(), c.server);
+    EXPECT_EQ(dialog.windowTitle(), Q(c.preset));
+    EXPECT_EQ(under.Get<QGroupBox>(kLanParameterGroup)->title(), Q(c.server ? "服务器端参数" : "客户端参数"));
+
+    const std::set<int> serverOnly(std::begin(kServerOnlyControls), std::end(kServerOnlyControls));
+    const std::set<int> clientOnly(std::begin(kClientOnlyControls), std::end(kClientOnlyControls));
+    for (const LanControlTemplate& item : LanDialogControls()) {
+      const bool shown = serverOnly.count(item.id) ? c.server : clientOnly.count(item.id) ? !c.server : true;
+      EXPECT_EQ(dialog.Control(item.id)->isVisibleTo(&dialog), shown) << item.id;
+    }
+
+    EXPECT_EQ(under.Get<QLineEdit>(kLanClientPortEdit)->text(), "10110");
+    EXPECT_EQ(under.Get<QLineEdit>(kLanServerPortEdit)->text(), "10110");
+    EXPECT_EQ(under.Get<QLineEdit>(kLanServerAddressEdit)->text(), "");
+    EXPECT_EQ(under.Get<QPushButton>(kLanStartStopButton)->text(), Q("开始测试"));
+    EXPECT_EQ(under.Get<QPushButton>(kLanChangePortButton)->text(), Q("修改端口"));
+    auto* modes = under.Get<QComboBox>(kLanModeList);
+    EXPECT_EQ(Items(modes), (QStringList{Q("同时上传和下载"), Q("只下载测试"), Q("只上传测试")}));
+    EXPECT_EQ(modes->currentIndex(), 1);
+    EXPECT_FALSE(modes->isEditable());
+    auto* threads = under.Get<QComboBox>(kLanThreadCountList);
+    EXPECT_EQ(Items(threads), (QStringList{Q("1线程"), Q("4线程"), Q("8线程")}));
+    EXPECT_EQ(threads->currentIndex(), 0);
+
+    // Both modes listen from the start: the listener's line fills the log.
+    EXPECT_TRUE(WaitWithEvents([&] { return under.LogText() == "TCP 服务器启动,客户端连接端口:0........\r\n"; }))
+        << under.LogText();
+  }
+}
+
+TEST(LanSpeedDlgTest, LayoutFollowsTheTemplateInDialogUnits) {
+  DialogUnderTest under(kLanServerPreset);
+  const LanDialogUnits units{QFontMetrics(under.dialog.font())};
+  EXPECT_EQ(under.dialog.size(), units.ToPixels(kLanDialogWidthDu, kLanDialogHeightDu));
+  EXPECT_EQ(under.dialog.minimumSize(), under.dialog.maximumSize()) << "fixed size";
+  for (const LanControlTemplate& item : LanDialogControls()) {
+    const QRect expected = units.ToPixels(item.rect);
+    const QRect actual = under.dialog.Control(item.id)->geometry();
+    EXPECT_EQ(actual.topLeft(), expected.topLeft()) << item.id;
+    EXPECT_EQ(actual.width(), expected.width()) << item.id;
+    if (item.kind != LanControlKind::kDropDownList) {
+      EXPECT_EQ(actual.height(), expected.height()) << item.id;
+    }
+  }
+  EXPECT_EQ(under.dialog.Control(kLanLogEdit)->objectName(), "1001");
+}
+
+TEST(LanSpeedDlgTest, LogFontIsTheCalligraphicFaceOrAnInstalledCjkFont) {
+  DialogUnderTest under(kLanClientPreset);
+  const QFont font = under.Get<QPlainTextEdit>(kLanLogEdit)->font();
+  EXPECT_TRUE(font.bold());
+  EXPECT_EQ(font.pixelSize(), 16);
+  const QStringList installed = QFontDatabase::families();
+  if (installed.contains(Q(kLanLogFontFamily))) {
+    EXPECT_EQ(font.family(), Q(kLanLogFontFamily));
+  } else {
+    EXPECT_TRUE(QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::SimplifiedChinese))
+        << font.family().toStdString();
+  }
+  // The choice itself, against lists with and without the face.
+  EXPECT_EQ(LanLogFont({Q("DejaVu Sans"), Q(kLanLogFontFamily)}).family(), Q(kLanLogFontFamily));
+  EXPECT_EQ(LanLogFont({Q("DejaVu Sans"), Q("WenQuanYi Micro Hei")}).family(), Q("WenQuanYi Micro Hei"));
+}
+
+// The client side against a server on 127.0.0.1: the button reads "停止"
+// once the start command returns, the threads connect and report into the
+// log, and the stop command turns the button back and ends them.
+TEST(LanSpeedDlgTest, StartAndStopAClientRun) {
+  testing::LanSide server;
+  const std::uint16_t port = server.Listen();
+  ASSERT_NE(port, 0);
+  DialogUnderTest under(kLanClientPreset);
+  under.Get<QLineEdit>(kLanServerAddressEdit)->setText("127.0.0.1");
+  under.Get<QLineEdit>(kLanClientPortEdit)->setText(QString::number(port));
+  under.Get<QComboBox>(kLanModeList)->setCurrentIndex(0);
+  under.Get<QComboBox>(kLanThreadCountList)->setCurrentIndex(1);
+  auto* button = under.Get<QPushButton>(kLanStartStopButton);
+
+  button->click();
+  EXPECT_EQ(button->text(), Q("停止"));
+  EXPECT_EQ(under.dialog.m_threadCount, 4);
+  EXPECT_EQ(under.dialog.m_clientPort, port);
+  EXPECT_EQ(under.state.mode.load(), 0);
+  ASSERT_TRUE(WaitWithEvents([&] {
+    const auto lines = testing::LogLines(under.LogText());
+    return testing::CountMatching(lines, testing::kClientReport) >= 1 && !lines.empty() &&
+           lines.back() == "已连接服务器..........";
+  })) << under.LogText();
+  EXPECT_EQ(under.dialog.Log().Text(), under.LogText()) << "the view shows the store";
+  EXPECT_EQ(server.controller.ConnectionsRunning(), 4u);
+
+  button->click();
+  EXPECT_EQ(button->text(), Q("开始测试"));
+  EXPECT_TRUE(WaitWithEvents([&] { return under.dialog.Controller().ClientsRunning() == 0; }));
+}
+
+TEST(LanSpeedDlgTest, ChangePortListensOnTheNewPort) {
+  DialogUnderTest under(kLanServerPreset);
+  ASSERT_TRUE(WaitWithEvents([&] { return !under.LogText().empty(); }));
+  const std::uint16_t port = testing::FreeLoopbackPort();
+  under.Get<QLineEdit>(kLanServerPortEdit)->setText(QString::number(port));
+  under.Get<QPushButton>(kLanChangePortButton)->click();
+  EXPECT_EQ(under.dialog.m_serverPort, port);
+  EXPECT_TRUE(WaitWithEvents([&] {
+    return under.LogText() == "TCP 服务器启动,客户端连接端口:" + std::to_string(port) + "........\r\n";
+  })) << under.LogText();
+  EXPECT_EQ(under.dialog.Controller().ListeningPort(), port);
+  EXPECT_EQ(under.dialog.Controller().ListenersRunning(), 1u);
+}
+
+TEST(LanSpeedDlgTest, CloseEndsTheDialogAndItsThreads) {
+  DialogUnderTest under(kLanClientPreset);
+  ASSERT_TRUE(WaitWithEvents([&] { return under.dialog.Controller().ListeningPort() != 0; }));
+  under.dialog.reject();  // Esc and the close box come here
+  EXPECT_FALSE(under.dialog.isVisible());
+  EXPECT_EQ(under.dialog.result(), QDialog::Rejected);
+  EXPECT_EQ(under.dialog.Controller().ListenersRunning(), 0u);
+  EXPECT_EQ(under.state.stop.load(), 0);
+}
+
+}  // namespace
+}  // namespace qnc
