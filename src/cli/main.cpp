@@ -1,14 +1,18 @@
 // quorix-probe: the headless front end. Measures the DNS, ping and game
 // tables in a terminal, or runs the LAN throughput test.
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <iostream>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/probe_session.h"
+#include "lantest/lan_command.h"
 
 namespace {
 
@@ -23,6 +27,18 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, OnInterrupt);
   const std::vector<std::string> args(argv + 1, argv + argc);
 
+  if (!args.empty() && qnc::IsLanCommand(args.front())) {
+    // The LAN test watches a stop token; Ctrl-C raises it.
+    std::stop_source stop;
+    std::jthread watcher([&stop](std::stop_token done) {
+      while (!done.stop_requested() && !interruptRequested.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      stop.request_stop();
+    });
+    return qnc::RunLanCommand(args, std::cout, std::cerr, stop.get_token());
+  }
+
   const auto parsed = qnc::ParseCliOptions(args);
   if (const auto* error = std::get_if<qnc::CliError>(&parsed)) {
     std::cerr << "quorix-probe: " << error->message << "\n";
@@ -30,7 +46,8 @@ int main(int argc, char** argv) {
   }
   const auto& options = std::get<qnc::CliOptions>(parsed);
   if (options.help) {
-    std::cout << qnc::CliUsage();
+    std::cout << qnc::CliUsage() << "\n";
+    qnc::PrintLanUsage(std::cout);
     return 0;
   }
   qnc::ProbeSessionEnvironment environment{std::cout, std::cerr};

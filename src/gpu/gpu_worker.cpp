@@ -1,24 +1,12 @@
 #include "gpu/gpu_worker.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <utility>
 
 #include "gpu/gpu_load.h"
+#include "platform/stop_sleep.h"
 
 namespace qnc {
-namespace {
-
-// Waits for the pause or a stop request, whichever comes first.
-void PauseUnlessStopped(const std::stop_token& stop, std::chrono::milliseconds pause) {
-  std::mutex mutex;
-  std::condition_variable_any wake;
-  std::unique_lock lock(mutex);
-  wake.wait_for(lock, stop, pause, [] { return false; });
-}
-
-}  // namespace
 
 GpuWorker::GpuWorker(TextField& countLabel, TextField& usageLabel, GpuWorkerOptions options)
     : countLabel_(countLabel), usageLabel_(usageLabel), options_(std::move(options)) {}
@@ -37,7 +25,7 @@ void GpuWorker::Run(std::stop_token stop) {
   for (std::uint64_t cycle = 1; !stop.stop_requested(); ++cycle) {
     RunCycle();
     if (options_.onCycleEnd) options_.onCycleEnd(cycle);
-    PauseUnlessStopped(stop, options_.pause);
+    SleepUnlessStopped(stop, options_.pause);
   }
 }
 

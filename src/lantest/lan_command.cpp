@@ -9,7 +9,7 @@
 #include "lantest/lan_command_options.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
-#include "lantest/stop_wait.h"
+#include "platform/stop_sleep.h"
 
 namespace qnc {
 

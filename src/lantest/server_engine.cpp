@@ -8,7 +8,7 @@
 
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
-#include "lantest/stop_wait.h"
+#include "platform/stop_sleep.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "probe/probe_table.h"
-#include "probe/stop_sleep.h"
+#include "platform/stop_sleep.h"
 #include "probe/worker_options.h"
 
 namespace qnc {
