@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "lan_test_support.h"
-#include "lantest/stop_wait.h"
+#include "platform/stop_sleep.h"
 #include "lantest/thread_group.h"
 
 namespace qnc {
