@@ -6,10 +6,8 @@
 
 #include "web/dialog_units.h"
 #include "web/page_addresses.h"
-
-#if QNC_HAVE_WEBENGINE
-#include <QWebEngineView>
-#endif
+#include "web/web_view_loader.h"
+#include "web/web_view_module.h"
 
 namespace qnc {
 namespace {
@@ -38,16 +36,13 @@ CShowBubgDlg::CShowBubgDlg(QWidget* parent, QString url)
 CShowBubgDlg::~CShowBubgDlg() = default;
 
 int CShowBubgDlg::exec() {
-#if QNC_HAVE_WEBENGINE
+  if (BrowserModule() == nullptr) return QDesktopServices::openUrl(QUrl(m_url)) ? Accepted : Rejected;
   const int result = QDialog::exec();
   // Back from the modal run no browser signal is on the stack any more, so
   // the closed window's browser can go now rather than at some later turn of
   // the event loop.
   delete m_retired.data();
   return result;
-#else
-  return QDesktopServices::openUrl(QUrl(m_url)) ? Accepted : Rejected;
-#endif
 }
 
 void CShowBubgDlg::setVisible(bool visible) {
@@ -58,28 +53,28 @@ void CShowBubgDlg::setVisible(bool visible) {
 }
 
 bool CShowBubgDlg::OnInitDialog() {
-#if QNC_HAVE_WEBENGINE
   ReleaseBrowser();
-  m_browser = new QWebEngineView(this);
+  const web::WebViewModule* module = BrowserModule();
+  if (module == nullptr) return true;
+  m_browser = module->CreateView(this);
   m_browser->setObjectName(QString::number(kBrowserId));
   m_browser->setGeometry(web::DialogUnitsToPixels(font(), kBrowserUnits));
-  m_browser->setUrl(QUrl(m_url));
-#endif
+  module->Navigate(*m_browser, QUrl(m_url));
   return true;
 }
 
+const web::WebViewModule* CShowBubgDlg::BrowserModule() const { return web::ProgramWebViewModule(); }
+
 void CShowBubgDlg::ReleaseBrowser() {
-#if QNC_HAVE_WEBENGINE
   if (m_browser == nullptr) return;
   // The close may come from inside one of the browser's own signals, so it is
   // deleted later; hidden and unnamed now so that it no longer counts as this
   // window's control 1010.
-  QWebEngineView* old = std::exchange(m_browser, nullptr);
+  QWidget* old = std::exchange(m_browser, nullptr);
   old->hide();
   old->setObjectName(QString());
   old->deleteLater();
   m_retired = old;
-#endif
 }
 
 }  // namespace qnc

@@ -3,9 +3,11 @@
 #include <QPointer>
 #include <QString>
 
-class QWebEngineView;
-
 namespace qnc {
+
+namespace web {
+class WebViewModule;
+}
 
 // The game web-page window: a fixed-size modal dialog captioned "PUBG" whose
 // whole client area is an embedded browser that loads `m_url` each time the
@@ -14,8 +16,11 @@ namespace qnc {
 // opening never shows the previous page, and a closed window holds no
 // renderer.
 //
-// In a build without Qt WebEngine, exec() hands `m_url` to the desktop's web
-// browser instead and returns at once.
+// The browser comes from a module loaded on the first opening (see
+// web/web_view_module.h), so a program that never shows a page never loads
+// Qt WebEngine. Where the module cannot be loaded, or in a build without it,
+// exec() hands `m_url` to the desktop's web browser instead and returns at
+// once.
 class CShowBubgDlg : public QDialog {
   Q_OBJECT
 
@@ -32,7 +37,7 @@ class CShowBubgDlg : public QDialog {
   void setVisible(bool visible) override;
 
   // The browser while the window is shown (object name "1010"); null otherwise.
-  QWebEngineView* Browser() const { return m_browser; }
+  QWidget* Browser() const { return m_browser; }
 
   QString m_url;
 
@@ -42,11 +47,15 @@ class CShowBubgDlg : public QDialog {
   // left to the window system.
   virtual bool OnInitDialog();
 
+  // The browser module the pages show in: the program's own, loaded on the
+  // first call. Null: there is none, and the desktop's browser shows them.
+  virtual const web::WebViewModule* BrowserModule() const;
+
  private:
   void ReleaseBrowser();
 
-  QWebEngineView* m_browser = nullptr;
-  QPointer<QWebEngineView> m_retired;  // closed with the window, awaiting deletion
+  QWidget* m_browser = nullptr;
+  QPointer<QWidget> m_retired;  // closed with the window, awaiting deletion
 };
 
 }  // namespace qnc

@@ -1,6 +1,7 @@
 #include "web/web_engine_setup.h"
 
-#include <QCoreApplication>
+#include <QByteArray>
+#include <QtGlobal>
 
 #include "platform/process_identity.h"
 
@@ -9,7 +10,6 @@ namespace qnc {
 void PrepareWebEngineBeforeApplication() {
 #if QNC_HAVE_WEBENGINE
   if (RunningAsRoot()) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 #endif
 }
 

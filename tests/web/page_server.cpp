@@ -23,6 +23,13 @@ void PageServer::AddPage(const QString& path, const QString& title) {
                      .toUtf8();
 }
 
+void PageServer::AddFilledPage(const QString& path, const QString& title, const QString& colour) {
+  pages_[path] = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
+                                "<body style=\"margin:0;background:%2;height:100vh\"></body></html>")
+                     .arg(title, colour)
+                     .toUtf8();
+}
+
 QUrl PageServer::UrlOf(const QString& path) const {
   return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
 }

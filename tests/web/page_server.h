@@ -17,6 +17,8 @@ class PageServer {
 
   bool Start();  // listens on an ephemeral port of 127.0.0.1
   void AddPage(const QString& path, const QString& title);
+  // A page of one colour from edge to edge (a CSS colour name or #rrggbb).
+  void AddFilledPage(const QString& path, const QString& title, const QString& colour);
   QUrl UrlOf(const QString& path) const;
   // Paths of every request so far, in order.
   const QStringList& RequestedPaths() const { return requested_; }

@@ -1,5 +1,6 @@
-// Built without Qt WebEngine, the page window hands its address to the
-// desktop's web browser instead of showing an embedded one.
+// Without an embedded browser (a build without Qt WebEngine, or a browser
+// module that cannot be loaded) the page window hands its address to the
+// desktop's web browser instead of showing a window.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 #include "web/page_addresses.h"
 #include "web/show_bubg_dlg.h"
@@ -28,33 +31,55 @@ class BrowserStandIn : public QObject {
   void Open(const QUrl& url) { opened.append(url); }
 };
 
-TEST(ShowBubgDlgSystemBrowser, EachButtonHandsItsAddressToTheBrowserWithoutAModalWindow) {
+// The window as it is where the browser module is missing.
+class WindowWithoutModule : public CShowBubgDlg {
+ public:
+  using CShowBubgDlg::CShowBubgDlg;
+
+ protected:
+  const web::WebViewModule* BrowserModule() const override { return nullptr; }
+};
+
+using WindowMaker = std::function<std::unique_ptr<CShowBubgDlg>(QWidget* parent)>;
+
+void ExpectEachButtonHandsItsAddressToTheBrowser(const WindowMaker& make) {
   BrowserStandIn browser;
   QWidget mainWindow;
   mainWindow.show();
-  CShowBubgDlg dialog(&mainWindow);
+  const std::unique_ptr<CShowBubgDlg> dialog = make(&mainWindow);
   bool modalRunStarted = false;
   QTimer guard;  // a modal run would otherwise wait for a user
   guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, &dialog, [&] {
+  QObject::connect(&guard, &QTimer::timeout, dialog.get(), [&] {
     modalRunStarted = true;
-    dialog.reject();
+    dialog->reject();
   });
 
   for (const QString& address : {LolStatusPageAddress(), PubgPageAddress()}) {
-    dialog.m_url = address;
+    dialog->m_url = address;
     guard.start(10000);
-    dialog.exec();
+    EXPECT_EQ(dialog->exec(), QDialog::Accepted);
     guard.stop();
   }
 
   EXPECT_FALSE(modalRunStarted);
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(dialog.Browser(), nullptr);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->Browser(), nullptr);
   ASSERT_EQ(browser.opened.size(), 2);
   EXPECT_EQ(browser.opened[0], QUrl(LolStatusPageAddress()));
   EXPECT_EQ(browser.opened[1], QUrl(PubgPageAddress()));
 }
+
+TEST(ShowBubgDlgSystemBrowser, WithoutTheModuleEachButtonHandsItsAddressToTheBrowser) {
+  ExpectEachButtonHandsItsAddressToTheBrowser(
+      [](QWidget* parent) { return std::make_unique<WindowWithoutModule>(parent); });
+}
+
+#if !QNC_TEST_HAVE_WEBENGINE
+TEST(ShowBubgDlgSystemBrowser, InABuildWithoutTheEngineEachButtonHandsItsAddressToTheBrowser) {
+  ExpectEachButtonHandsItsAddressToTheBrowser([](QWidget* parent) { return std::make_unique<CShowBubgDlg>(parent); });
+}
+#endif
 
 }  // namespace
 }  // namespace qnc

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
+#include <QOpenGLContext>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 #include <QWidget>
+#include <functional>
 
+#include "loaded_libraries.h"
 #include "page_server.h"
 #include "web/page_addresses.h"
 
@@ -32,6 +35,23 @@ struct MainWindow {
   QLineEdit* input;
 };
 
+// The browser is a QWebEngineView made inside the module; this program does
+// not link Qt WebEngine, so it watches the view through Qt's meta-objects.
+class LoadWatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  LoadWatcher(QWidget* view, std::function<void(bool)> finished) : QObject(view), finished_(std::move(finished)) {
+    connect(view, SIGNAL(loadFinished(bool)), this, SLOT(Finished(bool)));
+  }
+
+ private slots:
+  void Finished(bool ok) { finished_(ok); }
+
+ private:
+  std::function<void(bool)> finished_;
+};
+
 // Types a key the way the window system delivers it, so that modality applies.
 void TypeIntoWindow(MainWindow& main, char key) {
   QTest::keyClick(main.window.windowHandle(), key);
@@ -51,11 +71,13 @@ struct Opening {
   QSize windowSize;
   bool fixedSize = false;
   QString typedWhileOpen;
+  bool drawn = false;  // the page's colour seen on screen
 };
 
 // Opens the dialog the way a button does (m_url first, then the modal run),
-// waits for the page to finish loading, records what it showed and closes it.
-Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url) {
+// waits for the page to finish loading (and, given a colour, to show it in the
+// middle of the browser), records what it showed and closes it.
+Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url, QColor drawnColour = {}) {
   Opening seen;
   dialog.m_url = url.toString();
   QTimer guard;
@@ -65,8 +87,8 @@ Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url) {
     dialog.reject();
   });
   QTimer::singleShot(0, &dialog, [&] {
-    QWebEngineView* view = dialog.findChild<QWebEngineView*>(QStringLiteral("1010"));
-    seen.browserFound = view != nullptr && view == dialog.Browser();
+    QWidget* view = dialog.findChild<QWidget*>(QStringLiteral("1010"));
+    seen.browserFound = view != nullptr && view == dialog.Browser() && view->inherits("QWebEngineView");
     seen.modal = QApplication::activeModalWidget() == &dialog;
     seen.caption = dialog.windowTitle();
     seen.windowSize = dialog.size();
@@ -79,11 +101,22 @@ Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url) {
       return;
     }
     seen.browserGeometry = view->geometry();
-    QObject::connect(view, &QWebEngineView::loadFinished, &dialog, [&, view](bool ok) {
+    new LoadWatcher(view, [&, view](bool ok) {
       seen.loaded = ok;
-      seen.url = view->url();
-      seen.title = view->title();
-      dialog.reject();  // the user closes the window
+      seen.url = view->property("url").toUrl();
+      seen.title = view->property("title").toString();
+      if (!drawnColour.isValid()) {
+        dialog.reject();  // the user closes the window
+        return;
+      }
+      auto* look = new QTimer(view);
+      QObject::connect(look, &QTimer::timeout, &dialog, [&, view] {
+        const QImage shown = view->grab().toImage();
+        if (shown.pixelColor(shown.rect().center()) != drawnColour) return;
+        seen.drawn = true;
+        dialog.reject();
+      });
+      look->start(50);
     });
   });
   guard.start(kPageWaitMs);
@@ -101,6 +134,26 @@ class ShowBubgDlgTest : public ::testing::Test {
   test::PageServer server;
   MainWindow main;
 };
+
+// The engine is loaded by the first opening, not by the program's start or by
+// the window's construction. (First in this file, so that it runs before any
+// other opening even when all the cases share one process, as they do outside
+// CTest.)
+TEST_F(ShowBubgDlgTest, TheEngineIsLoadedByTheFirstOpeningOnly) {
+  const QString engine = QStringLiteral("libQt6WebEngineCore.so");
+  if (test::IsMapped(engine)) GTEST_SKIP() << "an earlier test in this process opened a page";
+  CShowBubgDlg dialog(&main.window);
+  EXPECT_FALSE(test::IsMapped(engine));
+  EXPECT_FALSE(test::IsMapped(QStringLiteral("libqnc_web_view.so")));
+
+  // Nor is the OpenGL context that the engine draws through made before.
+  EXPECT_EQ(QOpenGLContext::globalShareContext(), nullptr);
+
+  const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
+  EXPECT_TRUE(seen.loaded);
+  EXPECT_TRUE(test::IsMapped(engine));
+  EXPECT_NE(QOpenGLContext::globalShareContext(), nullptr);
+}
 
 TEST_F(ShowBubgDlgTest, LolThenPubgShowsEachButtonsPageUnderCaptionPubg) {
   CShowBubgDlg dialog(&main.window);
@@ -155,5 +208,17 @@ TEST_F(ShowBubgDlgTest, BrowserFillsAFixedSizeWindow) {
   EXPECT_GT(seen.windowSize.width(), seen.windowSize.height());
 }
 
+TEST_F(ShowBubgDlgTest, ThePageIsDrawnInTheWindow) {
+  const QString path = QStringLiteral("/green.html");
+  server.AddFilledPage(path, QStringLiteral("green"), QStringLiteral("#00c000"));
+  CShowBubgDlg dialog(&main.window);
+  const Opening seen = OpenPage(dialog, main, server.UrlOf(path), QColor(0, 0xc0, 0));
+  EXPECT_TRUE(seen.loaded);
+  EXPECT_TRUE(seen.drawn);
+  EXPECT_FALSE(seen.timedOut);
+}
+
 }  // namespace
 }  // namespace qnc
+
+#include "show_bubg_dlg_test.moc"

@@ -34,7 +34,9 @@ extern "C" __attribute__((visibility("default"), used)) const char* __tsan_defau
 
 int main(int argc, char** argv) {
   // No background requests, updates or first-run fetches from the browser.
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update --no-first-run");
+  // (Flags already in the environment are kept, after these.)
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update --no-first-run " +
+                                            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"));
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qnc::PrepareWebEngineBeforeApplication();
   QApplication app(argc, argv);
