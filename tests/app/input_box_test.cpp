@@ -20,23 +20,23 @@ class InputBoxTest : public ::testing::Test {
   void SetUp() override { test::App(); }
 };
 
-void ExpectLayout(const TemplateDialog& box, const DialogTemplate& spec, const QString& caption) {
+void ExpectLayout(const TemplateDialog& box, const DialogTemplate& layout, const QString& caption) {
   EXPECT_EQ(box.windowTitle(), caption);
   EXPECT_EQ(box.font().pointSize(), 8);
   EXPECT_EQ(box.minimumSize(), box.maximumSize());
-  EXPECT_EQ(box.size(), box.Units().ToPixels(spec.widthDu, spec.heightDu));
+  EXPECT_EQ(box.size(), box.Units().ToPixels(layout.widthDu, layout.heightDu));
   const auto* ok = Find<QPushButton>(box, id::kOk);
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->text(), QStringLiteral("确定"));
   EXPECT_TRUE(ok->isDefault());
-  for (const ControlTemplate& control : spec.controls) {
+  for (const ControlTemplate& control : layout.controls) {
     if (control.id == 0) continue;
     EXPECT_EQ(box.Control(control.id)->geometry(), box.Units().ToPixels(control.rect)) << control.id;
   }
   QStringList labels;
   for (const QLabel* label : box.findChildren<QLabel*>()) labels << label->text();
   QStringList expected;
-  for (const ControlTemplate& control : spec.controls) {
+  for (const ControlTemplate& control : layout.controls) {
     if (control.kind == ControlKind::kLabel || control.kind == ControlKind::kCentredLabel) {
       expected << QString::fromUtf8(control.text);
     }

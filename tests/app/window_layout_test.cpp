@@ -60,15 +60,15 @@ TEST_F(MainWindowLayout, EveryTemplateControlSitsWhereItsDialogUnitsSay) {
   EXPECT_FALSE(window.windowIcon().isNull());
 
   const QList<QWidget*> controls = window.ClientArea()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-  const auto& spec = MainDialogTemplate().controls;
-  ASSERT_EQ(controls.size(), static_cast<qsizetype>(spec.size()));
-  for (std::size_t i = 0; i < spec.size(); ++i) {
+  const auto& expected = MainDialogTemplate().controls;
+  ASSERT_EQ(controls.size(), static_cast<qsizetype>(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     const QWidget& control = *controls[static_cast<qsizetype>(i)];
-    SCOPED_TRACE(spec[i].text);
-    EXPECT_EQ(control.geometry(), units.ToPixels(spec[i].rect));
-    EXPECT_EQ(control.isVisible(), !spec[i].hidden);
-    if (spec[i].id != 0) {
-      EXPECT_EQ(control.objectName(), QString::number(spec[i].id));
+    SCOPED_TRACE(expected[i].text);
+    EXPECT_EQ(control.geometry(), units.ToPixels(expected[i].rect));
+    EXPECT_EQ(control.isVisible(), !expected[i].hidden);
+    if (expected[i].id != 0) {
+      EXPECT_EQ(control.objectName(), QString::number(expected[i].id));
     }
   }
 }
