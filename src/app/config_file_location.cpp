@@ -2,11 +2,24 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "config/config_file.h"
 
 namespace qnc {
+
+namespace {
+
+// The folder of the file last chosen in either dialog during this run.
+QString& LastChosenFolder() {
+  static QString folder;
+  return folder;
+}
+
+}  // namespace
+
+QString ConfigDialogStartFolder() { return LastChosenFolder().isEmpty() ? QDir::homePath() : LastChosenFolder(); }
 
 std::string FixedConfigFilePath() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -20,6 +33,9 @@ std::unique_ptr<QFileDialog> MakeConfigFileDialog(QWidget& owner, QFileDialog::A
   dialog->setAcceptMode(mode);
   dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog->setDefaultSuffix(QStringLiteral("txt"));
+  // Not the process's working folder, which for a desktop launch is wherever
+  // the launcher happened to be.
+  dialog->setDirectory(ConfigDialogStartFolder());
   dialog->selectFile(QString::fromUtf8(kExportDefaultName));
   // A save dialog asks before it overwrites unless told not to; nothing here
   // tells it so.
@@ -30,7 +46,9 @@ QString ChooseConfigFile(QWidget& owner, QFileDialog::AcceptMode mode) {
   const std::unique_ptr<QFileDialog> dialog = MakeConfigFileDialog(owner, mode);
   if (dialog->exec() != QDialog::Accepted) return {};
   const QStringList chosen = dialog->selectedFiles();
-  return chosen.isEmpty() ? QString() : chosen.front();
+  if (chosen.isEmpty()) return {};
+  LastChosenFolder() = QFileInfo(chosen.front()).absolutePath();
+  return chosen.front();
 }
 
 }  // namespace qnc

@@ -14,13 +14,18 @@ std::string FixedConfigFilePath();
 // system's own encoding of the name).
 std::string LocalFilePath(const QString& path);
 
+// Where the configuration dialogs open: the folder of the file last chosen in
+// either of them during this run, before that the user's home folder.
+QString ConfigDialogStartFolder();
+
 // The save (export) or open (import) dialog of the configuration commands:
 // default suffix "txt", the offered name "Quorix测试工具配置.txt", no list of
 // file types, the given window as owner; the save dialog asks before it
 // overwrites a file, the open dialog accepts existing files only.
 std::unique_ptr<QFileDialog> MakeConfigFileDialog(QWidget& owner, QFileDialog::AcceptMode mode);
 
-// Runs that dialog: the chosen path, or an empty text when cancelled.
+// Runs that dialog: the chosen path, or an empty text when cancelled. A
+// chosen file's folder becomes the next dialog's start folder.
 QString ChooseConfigFile(QWidget& owner, QFileDialog::AcceptMode mode);
 
 }  // namespace qnc

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "app/qt_translations.h"
 #include "web/web_engine_setup.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("quorix-net-check"));
   QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
   QApplication::setQuitOnLastWindowClosed(false);
+  qnc::InstallChineseQtTranslations();
 
   const qnc::StartupOptions options;
   qnc::CQUORIX_NET_CHECKApp quorix(options);
