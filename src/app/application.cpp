@@ -18,8 +18,8 @@ CQUORIX_NET_CHECKApp::~CQUORIX_NET_CHECKApp() = default;
 void CQUORIX_NET_CHECKApp::InitInstance() {
   const QString folder =
       options_.instanceLockFolder.isEmpty() ? RunningCopyLock::DefaultFolder() : options_.instanceLockFolder;
-  foundRunningCopy_ = copyLock_.AcquireAndCheckOthers(folder);
-  if (foundRunningCopy_ && options_.warnRunningCopy) options_.warnRunningCopy();
+  const bool foundRunningCopy = copyLock_.AcquireAndCheckOthers(folder);
+  if (foundRunningCopy && options_.warnRunningCopy) options_.warnRunningCopy();
 
   window_ = std::make_unique<CQUORIX_NET_CHECKDlg>(options_.window);
   QObject::connect(window_.get(), &QDialog::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -43,12 +43,10 @@ class CQUORIX_NET_CHECKApp {
   int ExitInstance();
 
   CQUORIX_NET_CHECKDlg* MainWindow() const { return window_.get(); }
-  bool FoundRunningCopy() const { return foundRunningCopy_; }
 
  private:
   StartupOptions options_;
   RunningCopyLock copyLock_;
-  bool foundRunningCopy_ = false;
   std::unique_ptr<CQUORIX_NET_CHECKDlg> window_;
 };
 

@@ -18,7 +18,6 @@ class RunningCopyLock {
 
   // Takes a free lock for this copy; true when another copy holds one.
   bool AcquireAndCheckOthers(const QString& folder);
-  bool Holding() const { return held_ != nullptr; }
 
   // The folder used when none is given: the user's runtime folder.
   static QString DefaultFolder();

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/ipv4.h"
+
 namespace qnc {
 
 namespace {
@@ -12,6 +14,13 @@ std::optional<Number> ParseNumber(const std::string& text, Number low, Number hi
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
   return value;
+}
+
+// The DNS server box takes any text, but here a text that is no dotted IPv4
+// address would only leave every DNS row waiting out its time-out.
+std::optional<CliError> CheckDnsServer(const std::string& text) {
+  if (ParseDottedQuad(text)) return std::nullopt;
+  return CliError{"--dns-server wants a dotted IPv4 address such as 192.0.2.53, not '" + text + "'"};
 }
 
 }  // namespace
@@ -73,6 +82,7 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
       } else if (arg == "--game") {
         options.game.push_back(*text);
       } else if (arg == "--dns-server") {
+        if (auto error = CheckDnsServer(*text)) return *error;
         options.dnsServer = *text;
       } else if (arg == "--config") {
         options.configPath = *text;

@@ -77,10 +77,10 @@ bool FillTables(const CliOptions& options, ProbeTables& tables, const std::strin
     AddRows(tables.game, DefaultGameRows());
   }
   if (options.configPath) {
-    const LoadedConfig loaded = ReadConfig(*options.configPath);
+    std::string whyRefused;
+    const LoadedConfig loaded = ReadConfig(*options.configPath, &whyRefused);
     if (!loaded.accepted) {
-      err << "quorix-probe: cannot use " << *options.configPath
-          << ": it cannot be read or its first line has no #head\n";
+      err << "quorix-probe: cannot use " << *options.configPath << ": " << whyRefused << "\n";
       return false;
     }
     ReplaceRows(tables.dns, loaded.dns);

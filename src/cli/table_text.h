@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/safe_text.h"
 #include "probe/probe_table.h"
 
 namespace qnc {
@@ -19,9 +20,6 @@ struct TableSnapshot {
 
 // The column headings of a table, as the window shows them.
 std::vector<std::string_view> ColumnHeadings(TableKind kind);
-
-// Terminal columns a UTF-8 text takes: East Asian wide characters take two.
-std::size_t DisplayWidth(std::string_view utf8);
 
 // The table as aligned text: a title line, the headings, one line per row.
 std::string FormatTableText(const TableSnapshot& snapshot);

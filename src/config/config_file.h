@@ -14,6 +14,7 @@
 // Bytes on disk are GBK (code page 936), so that Windows copies of the program read the same file; a file
 // whose bytes are valid UTF-8 is read as UTF-8. Texts inside the program are UTF-8.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -42,8 +43,13 @@ struct LoadedConfig {
 // Rebuilds the tables from the bytes of a configuration file. Pure; any bytes are safe.
 LoadedConfig ParseConfig(std::span<const std::uint8_t> fileBytes);
 
-// Reads the file at path and parses it; a file that cannot be read is not accepted.
-LoadedConfig ReadConfig(const std::string& path);
+// The largest configuration file read: a list of hosts is a few kilobytes.
+inline constexpr std::size_t kMaxConfigFileBytes = 1024 * 1024;
+
+// Reads the file at path and parses it. A file that cannot be read, is not a regular file (a folder, a FIFO, a
+// device) or is larger than kMaxConfigFileBytes is not accepted, nor is one without its header line; whyRefused
+// (when given) then gets a short phrase saying why, such as "it is not a regular file".
+LoadedConfig ReadConfig(const std::string& path, std::string* whyRefused = nullptr);
 
 // The bytes of a configuration file holding the tables, rows in the given order.
 std::string FormatConfig(const ConfigTables& tables);

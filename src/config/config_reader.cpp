@@ -1,12 +1,13 @@
 // Reading the configuration file into the three tables.
 
 #include <algorithm>
+#include <variant>
 
 #include "config/config_file.h"
 #include "config/config_lines.h"
-#include "config/file_io.h"
 #include "config/gbk_codec.h"
 #include "config/text_encoding.h"
+#include "platform/bounded_read.h"
 
 namespace qnc {
 namespace {
@@ -97,10 +98,19 @@ LoadedConfig ParseConfig(std::span<const std::uint8_t> fileBytes) {
   return loaded;
 }
 
-LoadedConfig ReadConfig(const std::string& path) {
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) return {};
-  return ParseConfig(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+LoadedConfig ReadConfig(const std::string& path, std::string* whyRefused) {
+  const auto read = ReadRegularFile(path, kMaxConfigFileBytes);
+  const auto refuse = [whyRefused](std::string_view why) {
+    if (whyRefused != nullptr) whyRefused->assign(why);
+    return LoadedConfig{};
+  };
+  if (const auto* refusal = std::get_if<ReadRefusal>(&read)) {
+    return refuse(*refusal == ReadRefusal::kTooLarge ? "it is larger than 1 MB" : DescribeRefusal(*refusal));
+  }
+  const std::string& bytes = std::get<std::string>(read);
+  LoadedConfig loaded = ParseConfig(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  if (!loaded.accepted) return refuse("its first line has no #head");
+  return loaded;
 }
 
 }  // namespace qnc

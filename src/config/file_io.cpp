@@ -1,5 +1,6 @@
 #include "config/file_io.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -8,10 +9,18 @@
 #include <string>
 #include <utility>
 
+#include "platform/durable_write.h"
+
 namespace qnc {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kTemporaryTagDigits = 8;
+// A save takes milliseconds; a temporary file this old belongs to no save under way, even one of another copy of
+// the program saving the same list.
+constexpr auto kStaleAfter = std::chrono::minutes(1);
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -26,6 +35,8 @@ fs::path ResolveTarget(const fs::path& path) {
   return error ? path : resolved;
 }
 
+fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? target.parent_path() : fs::path("."); }
+
 // A file we could not open for writing is not ours to replace, even where its folder would allow the rename.
 bool MayReplace(const fs::path& target) {
   std::error_code error;
@@ -33,56 +44,80 @@ bool MayReplace(const fs::path& target) {
   return FilePtr(std::fopen(target.c_str(), "rb+")) != nullptr;  // opens without creating or truncating
 }
 
-// Creates a new, empty temporary file next to target; fails rather than open a file that already exists.
-std::optional<std::pair<fs::path, std::FILE*>> CreateTemporaryBeside(const fs::path& target) {
+// Removes the temporary files that crashed saves of target left behind. Only regular files of our exact name
+// pattern for this target, in its own folder, and only old ones.
+void RemoveStaleTemporaries(const fs::path& target) {
+  std::error_code error;
+  const std::string targetName = target.filename().string();
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(FolderOf(target), error), end; !error && it != end; it.increment(error)) {
+    const fs::directory_entry& entry = *it;
+    if (!IsTemporaryNameOf(entry.path().filename().string(), targetName)) continue;
+    std::error_code entryError;
+    if (!entry.is_regular_file(entryError) || entry.is_symlink(entryError)) continue;
+    const auto written = entry.last_write_time(entryError);
+    if (entryError || now - written < kStaleAfter) continue;
+    fs::remove(entry.path(), entryError);
+  }
+}
+
+// Writes bytes to a new temporary file next to target and flushes it to the disk; never touches a file that
+// already exists.
+std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string_view bytes) {
   std::random_device entropy;
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   for (int attempt = 0; attempt < 8; ++attempt) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(entropy()));
-    const fs::path temporary = folder / ("." + target.filename().string() + suffix);
-    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return std::make_pair(temporary, file);
-    std::error_code error;
-    if (!fs::exists(temporary, error)) return std::nullopt;  // not a name clash: the folder refuses us
+    char tag[16];
+    std::snprintf(tag, sizeof tag, ".%08x", static_cast<unsigned>(entropy()));
+    const fs::path temporary =
+        FolderOf(target) / ("." + target.filename().string() + tag + std::string(kTemporarySuffix));
+    switch (WriteNewFileSynced(temporary.string(), bytes)) {
+      case NewFileResult::kWritten: return temporary;
+      case NewFileResult::kExists: continue;
+      case NewFileResult::kFailed: return std::nullopt;
+    }
   }
   return std::nullopt;
 }
 
+bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
 }  // namespace
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  const FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[16384];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, count);
-  if (std::ferror(file.get()) != 0) return std::nullopt;
-  return bytes;
+bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
+  // "." + targetName + "." + 8 lower-case hex digits + ".tmp"
+  if (targetName.empty() || name.size() != targetName.size() + 2 + kTemporaryTagDigits + kTemporarySuffix.size()) {
+    return false;
+  }
+  if (name[0] != '.' || name.substr(1, targetName.size()) != targetName || name[1 + targetName.size()] != '.') {
+    return false;
+  }
+  const std::string_view tag = name.substr(2 + targetName.size(), kTemporaryTagDigits);
+  for (const char c : tag) {
+    if (!IsLowerHex(c)) return false;
+  }
+  return name.ends_with(kTemporarySuffix);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
   const fs::path target = ResolveTarget(fs::path(path));
   if (!MayReplace(target)) return false;
-  auto created = CreateTemporaryBeside(target);
-  if (!created) return false;
-  const fs::path temporary = created->first;
-  FilePtr file(created->second);
+  RemoveStaleTemporaries(target);
+  const std::optional<fs::path> temporary = WriteTemporaryBeside(target, bytes);
+  if (!temporary) return false;
 
   std::error_code error;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  ok = std::fflush(file.get()) == 0 && ok;
-  ok = std::fclose(file.release()) == 0 && ok;
-  if (ok) {
-    const fs::file_status old = fs::status(target, error);
-    if (!error && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), error);
-    fs::rename(temporary, target, error);
-    ok = !error;
+  const fs::file_status old = fs::status(target, error);
+  if (!error && fs::is_regular_file(old)) fs::permissions(*temporary, old.permissions(), error);
+  fs::rename(*temporary, target, error);
+  if (error) {
+    fs::remove(*temporary, error);
+    return false;
   }
-  if (!ok) fs::remove(temporary, error);
-  return ok;
+  // The new list is in place; flushing the folder makes the rename itself survive a power cut. A folder that
+  // cannot be flushed leaves the rename to the system's own write-back, as before.
+  SyncFolder(FolderOf(target).string());
+  return true;
 }
 
 }  // namespace qnc

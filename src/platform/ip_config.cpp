@@ -1,11 +1,12 @@
 #include "platform/ip_config.h"
 
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <sstream>
+#include <variant>
 #include <vector>
 
+#include "platform/bounded_read.h"
 #include "platform/ipv4.h"
 
 namespace qnc {
@@ -29,12 +30,28 @@ std::optional<Ipv4NetOrder> ParseRouteHex(const std::string& hex) {
   return static_cast<Ipv4NetOrder>(value);
 }
 
+// The system's configuration files are small; a bigger one is not one of them.
+constexpr std::size_t kMaxConfigurationBytes = 1024 * 1024;
+
+std::optional<std::string> ReadText(const std::string& path) {
+  auto read = ReadRegularFile(path, kMaxConfigurationBytes);
+  if (auto* text = std::get_if<std::string>(&read)) return std::move(*text);
+  return std::nullopt;
+}
+
 std::optional<std::vector<std::string>> ReadNameservers(const std::string& path) {
-  std::ifstream file(path);
-  if (!file) return std::nullopt;
+  const auto text = ReadText(path);
+  if (!text) return std::nullopt;
+  return NameserversFromResolvConf(*text);
+}
+
+}  // namespace
+
+std::vector<std::string> NameserversFromResolvConf(std::string_view text) {
+  std::istringstream lines{std::string(text)};
   std::vector<std::string> servers;
   std::string line;
-  while (std::getline(file, line)) {
+  while (std::getline(lines, line)) {
     std::istringstream words(line);
     std::string keyword, address;
     if (!(words >> keyword >> address) || keyword != "nameserver") continue;
@@ -43,13 +60,11 @@ std::optional<std::vector<std::string>> ReadNameservers(const std::string& path)
   return servers;
 }
 
-}  // namespace
-
-std::string FindGatewayAddress(const std::string& routeTablePath) {
-  std::ifstream file(routeTablePath);
+std::string GatewayFromRouteTable(std::string_view text) {
+  std::istringstream lines{std::string(text)};
   std::string line;
-  if (!file || !std::getline(file, line)) return {};  // the heading line
-  while (std::getline(file, line)) {
+  if (!std::getline(lines, line)) return {};  // the heading line
+  while (std::getline(lines, line)) {
     std::istringstream fields(line);
     std::string interface, destination, gateway;
     if (!(fields >> interface >> destination >> gateway)) continue;
@@ -57,6 +72,11 @@ std::string FindGatewayAddress(const std::string& routeTablePath) {
     if (address && *address != 0) return FormatIpv4(*address);
   }
   return {};
+}
+
+std::string FindGatewayAddress(const std::string& routeTablePath) {
+  const auto text = ReadText(routeTablePath);
+  return text ? GatewayFromRouteTable(*text) : std::string();
 }
 
 int FindSystemDnsServer(std::string& server, const std::string& resolvConfPath,

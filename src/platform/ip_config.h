@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qnc {
 
@@ -12,6 +14,12 @@ inline constexpr const char* kResolvedStubAddress = "127.0.0.53";
 // 0.0.0.0, in file order; an empty text when there is none or the table
 // cannot be read.
 std::string FindGatewayAddress(const std::string& routeTablePath = kRouteTablePath);
+
+// The parsers behind the lookups, over the text of the file: the first gateway
+// of a route table (as above), and the IPv4 addresses of a resolver
+// configuration's nameserver lines, in file order.
+std::string GatewayFromRouteTable(std::string_view text);
+std::vector<std::string> NameserversFromResolvConf(std::string_view text);
 
 // The system's first IPv4 DNS server. Returns 1 when the resolver
 // configuration could be read (whether or not a server was found; then

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/ticks.h"
 
@@ -61,7 +60,5 @@ WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
 }
 
 int LastSocketError() { return errno; }
-
-const char* SocketErrorText(int error) { return std::strerror(error); }
 
 }  // namespace qnc

@@ -36,8 +36,7 @@ enum class WaitResult { kReady, kTimedOut, kStopped, kError };
 WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
 WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
 
-// The last socket error number of this thread, and its text.
+// The last socket error number of this thread.
 int LastSocketError();
-const char* SocketErrorText(int error);
 
 }  // namespace qnc

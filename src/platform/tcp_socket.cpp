@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -84,7 +83,6 @@ bool TcpSocket::SetSendTimeout(int milliseconds) { return SetTimeoutOption(handl
 bool TcpSocket::SetReceiveTimeout(int milliseconds) {
   return SetTimeoutOption(handle_.Get(), SO_RCVTIMEO, milliseconds);
 }
-bool TcpSocket::SetNoDelay(bool on) { return SetIntOption(handle_.Get(), IPPROTO_TCP, TCP_NODELAY, on ? 1 : 0); }
 
 long TcpSocket::Send(std::span<const std::uint8_t> bytes) {
   for (;;) {

@@ -41,7 +41,6 @@ class TcpSocket {
   bool SetReceiveBufferSize(int bytes);
   bool SetSendTimeout(int milliseconds);
   bool SetReceiveTimeout(int milliseconds);
-  bool SetNoDelay(bool on);
 
   // Blocking send and receive, bounded by the time-outs above. Send never
   // raises SIGPIPE. Both return the bytes moved, 0 when the peer closed (receive

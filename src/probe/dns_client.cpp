@@ -1,5 +1,6 @@
 #include "probe/dns_client.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/ticks.h"
@@ -54,6 +55,26 @@ std::optional<std::size_t> SkipName(std::span<const std::uint8_t> message, std::
 
 }  // namespace
 
+std::optional<std::vector<std::uint8_t>> EncodeDnsName(std::string_view domain) {
+  if (domain.empty()) return std::nullopt;
+  if (domain.back() == '.') domain.remove_suffix(1);  // the root's empty label is the final zero byte
+  if (domain.size() > kMaxDnsNameLength) return std::nullopt;
+  std::vector<std::uint8_t> wire;
+  wire.reserve(domain.size() + 2);
+  while (!domain.empty()) {
+    const std::size_t dot = domain.find('.');
+    const std::string_view label = domain.substr(0, dot);
+    if (label.empty() || label.size() > kMaxDnsLabelLength) return std::nullopt;
+    wire.push_back(static_cast<std::uint8_t>(label.size()));
+    wire.insert(wire.end(), label.begin(), label.end());
+    if (dot == std::string_view::npos) break;
+    domain.remove_prefix(dot + 1);
+    if (domain.empty()) return std::nullopt;  // "a.." leaves an empty label before the root
+  }
+  wire.push_back(0);
+  return wire;
+}
+
 int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPort, int replyTimeoutMs) {
   if (serverText == nullptr) return -1;
   block = DnsQueryBlock{};
@@ -72,7 +93,8 @@ int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPo
 
 bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
   domain = domain.substr(0, domain.find('\0'));
-  if (domain.size() > kMaxDnsNameLength) return false;
+  const auto name = EncodeDnsName(domain);
+  if (!name) return false;
   block.domain.assign(domain);
   block.queryId = static_cast<std::uint16_t>(dnsQueryId.fetch_add(1) + 1);
 
@@ -81,29 +103,12 @@ bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
   Put16(&query[0], block.queryId);
   Put16(&query[2], kDnsQueryFlags);
   Put16(&query[4], 1);  // QDCOUNT; the other three counts stay 0
-
-  // Each label's length goes where the dot before it (or the name's first
-  // byte) stands. Labels are taken as they come: an empty one becomes a zero
-  // length byte inside the name.
-  const std::size_t n = domain.size();
-  std::memcpy(&query[13], domain.data(), n);
-  std::size_t lengthAt = 12;
-  std::uint8_t count = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (domain[i] == '.') {
-      query[lengthAt] = count;
-      lengthAt = 13 + i;
-      count = 0;
-    } else {
-      ++count;
-    }
-  }
-  query[lengthAt] = count;
-  query[13 + n] = 0;
-  Put16(&query[14 + n], kTypeA);
-  Put16(&query[16 + n], kClassIn);
-  block.questionLength = static_cast<int>(n + 6);
-  block.queryLength = static_cast<int>(n + 18);
+  std::copy(name->begin(), name->end(), query.begin() + kHeaderSize);
+  const std::size_t typeAt = kHeaderSize + name->size();
+  Put16(&query[typeAt], kTypeA);
+  Put16(&query[typeAt + 2], kClassIn);
+  block.questionLength = static_cast<int>(name->size() + 4);
+  block.queryLength = static_cast<int>(kHeaderSize) + block.questionLength;
   return true;
 }
 
@@ -118,9 +123,11 @@ int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domai
     const auto datagram = block.socket->ReceiveFrom(std::span(block.reply.data(), block.reply.size() - 1),
                                                     block.replyTimeoutMs - waited, stop);
     if (!datagram) continue;
-    // Stray datagrams (another sender, another query) do not end the wait.
+    // Stray datagrams (another sender, another query, a fragment) do not end
+    // the wait: the server's reply may still come.
     if (datagram->from != block.serverAddress || datagram->fromPort != block.serverPort) continue;
     const std::span<const std::uint8_t> reply(block.reply.data(), datagram->length);
+    if (reply.size() < kHeaderSize + static_cast<std::size_t>(block.questionLength)) continue;
     if (DnsMessageId(reply) != block.queryId) continue;
     return DnsParseReply(static_cast<int>(datagram->length), block, address);
   }

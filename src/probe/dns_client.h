@@ -8,15 +8,18 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ipv4.h"
 #include "platform/udp_socket.h"
 
 namespace qnc {
 
-// The longest domain text a query carries: the query buffer holds 1024 bytes,
-// 18 of them header, type, class and the name's first length and last zero byte.
-inline constexpr std::size_t kMaxDnsNameLength = 1006;
+// The longest domain text a query carries, without a trailing dot: on the wire
+// a name is at most 255 bytes, its labels' lengths and texts plus the final zero.
+inline constexpr std::size_t kMaxDnsNameLength = 253;
+// A label's length byte keeps six bits for the length.
+inline constexpr std::size_t kMaxDnsLabelLength = 63;
 inline constexpr std::size_t kDnsBufferSize = 1024;
 inline constexpr std::uint16_t kDnsPort = 53;
 inline constexpr int kDnsReplyTimeoutMs = 5000;
@@ -51,13 +54,21 @@ extern std::atomic<std::int32_t> dnsQueryId;
 int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPort = kDnsPort,
             int replyTimeoutMs = kDnsReplyTimeoutMs);
 
-// Writes the A query for domain into the block. False (and no query) when the
-// domain is longer than kMaxDnsNameLength.
+// A domain text as it goes on the wire: length-prefixed labels and the final
+// zero byte; nothing for a text DnsBuildQuery refuses.
+std::optional<std::vector<std::uint8_t>> EncodeDnsName(std::string_view domain);
+
+// Writes the A query for domain into the block. A trailing dot names the root
+// and is not sent; "." alone is the root itself. False (and no query) for a text
+// that is no domain name: empty, an empty label (a leading dot, two dots in a
+// row), a label over kMaxDnsLabelLength bytes or a name over kMaxDnsNameLength.
 bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block);
 
 // Sends the A query for domain and waits for its reply: 1 and the address
-// (network byte order) when the reply gave one, -1 otherwise. Datagrams from
-// another sender or with another identifier are ignored while the wait lasts.
+// (network byte order) when the reply gave one, -1 otherwise, at once without
+// sending when the domain is refused. Datagrams that cannot be the reply
+// (another sender, another identifier, shorter than header and question) are
+// ignored while the wait lasts.
 int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domain, std::stop_token stop = {});
 
 // Parses the first `length` bytes of the block's reply buffer.

@@ -43,21 +43,16 @@ std::uint32_t AverageLatency(std::uint32_t latencySum, std::uint32_t answered) {
   return latencySum / (answered == 0 ? 1u : answered);
 }
 
-std::uint32_t LatencySample(TableKind kind, std::uint32_t elapsedMs) {
-  if (kind != TableKind::kPing) return elapsedMs + 1;
-  // Signed 32-bit arithmetic, truncating toward zero.
-  const auto elapsed = static_cast<std::int32_t>(elapsedMs);
-  const auto scaled = static_cast<std::int32_t>(3u * static_cast<std::uint32_t>(elapsed) + 3u);
-  return static_cast<std::uint32_t>(scaled / 4);
-}
+std::uint32_t DisplayedLatency(std::uint32_t elapsedMs) { return elapsedMs + 1; }
 
 void RecordSuccess(ProbeTable& table, const RowRef& row, std::uint32_t elapsedMs,
                    std::optional<Ipv4NetOrder> resolved) {
   if (!row) return;
   RowCounters& counters = *row.counters;
   counters.answered.fetch_add(1, kRelaxed);
-  counters.latencySum.fetch_add(LatencySample(table.Kind(), elapsedMs), kRelaxed);
-  table.SetCell(row.id, cell::kLatency, Decimal(static_cast<std::int32_t>(elapsedMs + 1)));
+  const std::uint32_t latency = DisplayedLatency(elapsedMs);
+  counters.latencySum.fetch_add(latency, kRelaxed);
+  table.SetCell(row.id, cell::kLatency, Decimal(static_cast<std::int32_t>(latency)));
   if (table.Kind() == TableKind::kDns && resolved) table.SetCell(row.id, cell::kDnsAddress, FormatIpv4(*resolved));
   const std::uint32_t average =
       AverageLatency(counters.latencySum.load(kRelaxed), counters.answered.load(kRelaxed));

@@ -20,9 +20,9 @@ std::string LossText(TableKind kind, std::uint32_t lost, std::uint32_t answered)
 // The average shown for a row: latencySum / answered, 0 answered counting as 1.
 std::uint32_t AverageLatency(std::uint32_t latencySum, std::uint32_t answered);
 
-// The sample a success adds to latencySum: the displayed latency (elapsed + 1),
-// or in the ping table three quarters of it, rounded down.
-std::uint32_t LatencySample(TableKind kind, std::uint32_t elapsedMs);
+// The latency a success shows and adds to latencySum, in every table: the
+// elapsed ticks plus one, since a tick is a whole millisecond.
+std::uint32_t DisplayedLatency(std::uint32_t elapsedMs);
 
 // The row update after a successful probe that took elapsedMs ticks. The DNS
 // table also gets the resolved address. Results for a row that has gone reach

@@ -38,6 +38,10 @@ TEST(CliOptions, BadOptionsSayWhatIsWrong) {
       {{"--passes", "two"}, "--passes wants"},
       {{"--dns-port", "70000"}, "--dns-port wants"},
       {{"--dns"}, "needs a value"},
+      {{"--dns-server", "abc"}, "--dns-server wants a dotted IPv4 address"},
+      {{"--dns-server", "10.0.0"}, "--dns-server wants"},
+      {{"--dns-server", "10.0.0.256"}, "--dns-server wants"},
+      {{"--dns-server", ""}, "--dns-server wants"},
       {{"--frobnicate"}, "unknown option '--frobnicate'"},
   };
   for (const auto& [args, message] : cases) {
@@ -63,6 +67,42 @@ TEST(TableText, AlignsWideCharactersAndEscapesJson) {
   EXPECT_EQ(FormatTableJson(dns),
             "{\"table\":\"dns\",\"pass\":1,\"server\":\"127.0.0.1\",\"rows\":[{\"target\":\"a\\\"b\",\"latency\":\"\","
             "\"average\":\"\",\"loss\":\"\",\"address\":\"\",\"quality\":\"\"}]}");
+}
+
+TEST(SafeText, TerminalTextHasNoControlsAndJsonIsValidUtf8) {
+  struct Case {
+    std::string cell, terminal, json;
+  };
+  const std::vector<Case> cases = {
+      {"plain 超时", "plain 超时", "\"plain 超时\""},
+      {"a\x1b[2Jb", "a\\x1b[2Jb", "\"a\\u001b[2Jb\""},              // ESC would clear the screen
+      {"tab\tcr\rdel\x7f", "tab\\x09cr\\x0ddel\\x7f", "\"tab\\tcr\\rdel\\u007f\""},
+      {"c1\xc2\x9b", "c1\\u009b", "\"c1\\u009b\""},                   // U+009B, a one-character CSI
+      {"bad\xff\xfe", "bad\\xff\\xfe", "\"bad\xEF\xBF\xBD\xEF\xBF\xBD\""},  // not UTF-8 at all
+      {"cut\xe8\xb6", "cut\\xe8\\xb6", "\"cut\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a sequence cut short
+      {"overlong\xc0\xaf", "overlong\\xc0\\xaf", "\"overlong\xEF\xBF\xBD\xEF\xBF\xBD\""},
+      {"q\"\\", "q\"\\", "\"q\\\"\\\\\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EscapeForTerminal(c.cell), c.terminal) << c.cell;
+    std::string json;
+    AppendJsonString(json, c.cell);
+    EXPECT_EQ(json, c.json) << c.cell;
+  }
+}
+
+TEST(SafeText, LongCellsAreCutToSixtyColumns) {
+  EXPECT_EQ(FitColumns("abcdef", 6), "abcdef");
+  EXPECT_EQ(FitColumns("abcdefg", 6), "abcde…");
+  EXPECT_EQ(FitColumns("超时超时", 6), "超时…");  // a wide character never straddles the cut
+  EXPECT_EQ(FitColumns("超时超时", 5), "超时…");
+
+  const std::string longTarget(500, 'x');
+  const TableSnapshot snapshot{TableKind::kPing, 1, "", {{longTarget, "1", "1", " 0.00%   [0(1)]", "非常好"}}};
+  const std::string text = FormatTableText(snapshot);
+  const std::string row = text.substr(text.rfind('\n', text.size() - 2) + 1);
+  EXPECT_EQ(row, std::string(59, 'x') + "…  1     1          0.00%   [0(1)]  非常好\n");
+  EXPECT_EQ(text.find(std::string(60, 'x')), std::string::npos);
 }
 
 TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
@@ -92,13 +132,20 @@ TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
 TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
   const auto path = std::filesystem::temp_directory_path() / "qnc-cli-noheader.txt";
   std::ofstream(path) << "no header here\r\n";
-  CliOptions options;
-  options.configPath = path.string();
-  options.passes = 1;
-  std::ostringstream out, err;
-  ProbeSessionEnvironment environment{out, err};
-  EXPECT_EQ(RunProbeSession(options, environment), 2);
-  EXPECT_NE(err.str().find("#head"), std::string::npos);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {path.string(), "its first line has no #head"},
+      {"/dev/zero", "it is not a regular file"},  // would otherwise be read without end
+  };
+  for (const auto& [file, why] : cases) {
+    CliOptions options;
+    options.configPath = file;
+    options.passes = 1;
+    std::ostringstream out, err;
+    ProbeSessionEnvironment environment{out, err};
+    EXPECT_EQ(RunProbeSession(options, environment), 2) << file;
+    EXPECT_EQ(err.str(), "quorix-probe: cannot use " + file + ": " + why + "\n");
+    EXPECT_EQ(out.str(), "") << file;
+  }
   std::filesystem::remove(path);
 }
 

@@ -1,15 +1,20 @@
 // The configuration file on disk: the bytes written, the save that reloads in the order shown, unreadable
-// paths, and writes that fail without harming the file already there.
+// and unsuitable paths, left-overs of crashed saves, and writes that fail without harming the file already there.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
+#include <thread>
 
 #include "config_test_support.h"
 
@@ -89,6 +94,94 @@ TEST(ConfigFileTest, UnreadablePathIsNotAccepted) {
   for (const std::string& path : {std::string(), folder.File("missing.txt"), folder.Path().string()}) {
     EXPECT_FALSE(ReadConfig(path).accepted) << "path: '" << path << "'";
   }
+}
+
+// Reads the file at path on a thread of its own; a read still blocked after a few seconds fails the test, and
+// opening the FIFO for writing then lets it end, so a regression cannot hang the suite.
+std::pair<LoadedConfig, std::string> ReadWithin(const std::string& path, bool unblockFifo) {
+  std::promise<std::pair<LoadedConfig, std::string>> done;
+  auto result = done.get_future();
+  std::thread reader([&] {
+    std::string why;
+    LoadedConfig loaded = ReadConfig(path, &why);
+    done.set_value({std::move(loaded), std::move(why)});
+  });
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << path << ": the read did not end";
+    if (unblockFifo) {
+      const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+    }
+  }
+  reader.join();
+  return result.get();
+}
+
+TEST(ConfigFileTest, OnlyRegularFilesUpToOneMegabyteAreRead) {
+  TempFolder folder;
+  const std::string fifo = folder.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string header = "#headv1===\r\n";
+  const std::string atLimit = folder.File("at-limit.txt");
+  std::ofstream(atLimit, std::ios::binary) << header << std::string(kMaxConfigFileBytes - header.size(), 'x');
+  const std::string overLimit = folder.File("over-limit.txt");
+  std::ofstream(overLimit, std::ios::binary) << header << std::string(kMaxConfigFileBytes - header.size() + 1, 'x');
+  const std::string noHeader = folder.File("no-header.txt");
+  std::ofstream(noHeader) << "a.example\r\n";
+
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {fifo, "it is not a regular file"},
+      {"/dev/zero", "it is not a regular file"},
+      {folder.Path().string(), "it is not a regular file"},
+      {overLimit, "it is larger than 1 MB"},
+      {folder.File("missing.txt"), "it cannot be opened"},
+      {noHeader, "its first line has no #head"},
+  };
+  for (const auto& [path, why] : refused) {
+    const auto [loaded, reason] = ReadWithin(path, path == fifo);
+    EXPECT_FALSE(loaded.accepted) << path;
+    EXPECT_EQ(reason, why) << path;
+  }
+  const auto [loaded, reason] = ReadWithin(atLimit, false);
+  EXPECT_TRUE(loaded.accepted);
+  EXPECT_EQ(reason, "");
+  ASSERT_TRUE(loaded.dns);
+  EXPECT_FALSE(loaded.dns->empty());
+}
+
+// A save that crashed left its temporary file; the next save removes it and nothing else.
+TEST(ConfigFileTest, SaveRemovesStaleTemporaryFilesOfItsOwnPatternOnly) {
+  TempFolder folder;
+  const std::string path = folder.File(kConfigFileName);
+  const std::string own = std::string(".") + kConfigFileName;
+  const std::vector<std::string> stale = {own + ".0123abcd.tmp", own + ".ffffffff.tmp"};
+  const std::vector<std::string> kept = {
+      own + ".0123ABCD.tmp",      // not a tag we write
+      own + ".0123abc.tmp",       // one digit short
+      own + ".0123abcd.tmp.bak",  // something else
+      ".other.txt.0123abcd.tmp",  // another file's temporary
+      "notes.txt",
+  };
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  for (const auto& names : {stale, kept}) {
+    for (const std::string& name : names) {
+      std::ofstream(folder.File(name)) << "left over";
+      fs::last_write_time(folder.File(name), old);
+    }
+  }
+  const std::string underWay = own + ".89abcdef.tmp";  // fresh: another copy's save may be under way
+  std::ofstream(folder.File(underWay)) << "being written";
+  fs::create_directory(folder.File(own + ".00000000.tmp"));  // our pattern, but a folder
+  fs::last_write_time(folder.File(own + ".00000000.tmp"), old);
+
+  ASSERT_TRUE(WriteConfig(path, kShown));
+  std::vector<std::string> expected = kept;
+  expected.push_back(kConfigFileName);
+  expected.push_back(underWay);
+  expected.push_back(own + ".00000000.tmp");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder.Names(), expected);
+  EXPECT_EQ(FileBytes(path), FormatConfig(kShown));
 }
 
 TEST(ConfigFileTest, WriteIntoMissingFolderFails) {

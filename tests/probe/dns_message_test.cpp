@@ -30,28 +30,48 @@ TEST(DnsQuery, BytesOfAQueryForAB) {
   EXPECT_EQ(block.queryLength, 21);
 }
 
-TEST(DnsQuery, NamesAreEncodedAsTheyCome) {
+TEST(DnsQuery, NamesOnTheWire) {
+  const std::string label63(63, 'x');
   const std::vector<std::pair<std::string, Bytes>> cases = {
-      {"a.", {0x01, 'a', 0x00, 0x00}},               // a trailing dot leaves an empty label
-      {".a", {0x00, 0x01, 'a', 0x00}},               // so does a leading one
-      {"a..b", {0x01, 'a', 0x00, 0x01, 'b', 0x00}},  // and two dots in a row
       {"1.2.3.4", {0x01, '1', 0x01, '2', 0x01, '3', 0x01, '4', 0x00}},
-      {"", {0x00, 0x00}},
+      {"a.b.", {0x01, 'a', 0x01, 'b', 0x00}},  // the trailing dot is the root: not sent
+      {".", {0x00}},                           // the root alone
+      {label63, [&] { Bytes b{63}; b.insert(b.end(), label63.begin(), label63.end()); b.push_back(0); return b; }()},
   };
   for (const auto& [domain, name] : cases) {
     DnsQueryBlock block;
-    ASSERT_TRUE(DnsBuildQuery(domain, block));
-    const Bytes encoded(block.query.begin() + 12, block.query.begin() + 12 + static_cast<long>(domain.size()) + 2);
-    EXPECT_EQ(encoded, name) << domain;
+    ASSERT_TRUE(DnsBuildQuery(domain, block)) << domain;
+    const Bytes query = QueryBytes(block);
+    ASSERT_EQ(query.size(), 12 + name.size() + 4) << domain;
+    EXPECT_EQ(Bytes(query.begin() + 12, query.end() - 4), name) << domain;
+    EXPECT_EQ(Bytes(query.end() - 4, query.end()), (Bytes{0, 1, 0, 1})) << domain;
+    EXPECT_EQ(block.questionLength, static_cast<int>(name.size() + 4)) << domain;
+  }
+}
+
+TEST(DnsQuery, TextsThatAreNoNameAreRefused) {
+  const std::vector<std::string> refused = {
+      "",  "a..b", ".a", "a..", "..", std::string(64, 'x'), "a." + std::string(64, 'x') + ".b",
+      std::string(300, 'x'),  // a single over-long label that would wrap its length byte
+  };
+  for (const std::string& domain : refused) {
+    DnsQueryBlock block;
+    EXPECT_FALSE(DnsBuildQuery(domain, block)) << domain;
+    EXPECT_EQ(block.queryLength, 0) << domain;
   }
 }
 
 TEST(DnsQuery, LongestNameFitsAndLongerIsRefused) {
+  // 63 + 1 + 63 + 1 + 63 + 1 + 61 = 253 bytes of text, 255 on the wire.
+  const std::string longest = std::string(63, 'a') + '.' + std::string(63, 'b') + '.' + std::string(63, 'c') + '.' +
+                              std::string(61, 'd');
+  ASSERT_EQ(longest.size(), kMaxDnsNameLength);
   DnsQueryBlock block;
-  EXPECT_TRUE(DnsBuildQuery(std::string(kMaxDnsNameLength, 'x'), block));
-  EXPECT_EQ(block.queryLength, 1024);
+  EXPECT_TRUE(DnsBuildQuery(longest, block));
+  EXPECT_EQ(block.questionLength, 255 + 4);
+  EXPECT_TRUE(DnsBuildQuery(longest + ".", block));
   DnsQueryBlock refused;
-  EXPECT_FALSE(DnsBuildQuery(std::string(kMaxDnsNameLength + 1, 'x'), refused));
+  EXPECT_FALSE(DnsBuildQuery(longest + "d", refused));
   EXPECT_EQ(refused.queryLength, 0);
 }
 

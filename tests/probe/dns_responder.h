@@ -21,6 +21,10 @@ struct ScriptedAnswer {
   enum class Kind { kAddress, kNameError, kSilent } kind = Kind::kAddress;
   Bytes address = Ipv4Data(10, 0, 0, 1);
   std::chrono::milliseconds delay{0};
+  // Before its answer (or its silence) the responder sends datagrams that are
+  // not the reply: the reply from another socket, the reply with another
+  // identifier, and the reply cut inside its question.
+  bool straysFirst = false;
 };
 
 class DnsResponder {
@@ -66,14 +70,24 @@ class DnsResponder {
         hook = onQuery_;
       }
       if (hook) hook(name);
-      if (answer.kind == ScriptedAnswer::Kind::kSilent) continue;
-      if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
       const Bytes reply =
           answer.kind == ScriptedAnswer::Kind::kNameError
               ? Reply(id, name, {}, {}, {}, 0x8183)
               : Reply(id, name, {Record{Pointer(12), 1, 1, answer.address}});
+      if (answer.straysFirst) SendStrays(*datagram, id, reply);
+      if (answer.kind == ScriptedAnswer::Kind::kSilent) continue;
+      if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
       socket_->SendTo(datagram->from, datagram->fromPort, reply);
     }
+  }
+
+  void SendStrays(const UdpSocket::Datagram& query, std::uint16_t id, const Bytes& reply) {
+    if (auto other = UdpSocket::Open()) other->SendTo(query.from, query.fromPort, reply);
+    Bytes otherId = reply;
+    otherId[1] = static_cast<std::uint8_t>(id + 1);
+    otherId[0] = static_cast<std::uint8_t>((id + 1) >> 8);
+    socket_->SendTo(query.from, query.fromPort, otherId);
+    socket_->SendTo(query.from, query.fromPort, Bytes(reply.begin(), reply.begin() + 14));
   }
 
   std::optional<UdpSocket> socket_;

@@ -42,8 +42,10 @@ TEST(RowUpdate, CellsAfterSequencesOfProbes) {
        {"超时", "0", " 100.00%   [3(3)]", "差", ""}},
       {"dns zero ms", TableKind::kDns, {Ok(0)}, {"1", "1", "0.00%   [0(1)]", "10.1.2.3", "非常好"}},
       {"game zero ms", TableKind::kGame, {Ok(0)}, {"1", "1", " 0.00%   [0(1)]", "非常好", ""}},
-      {"ping zero ms averages three quarters", TableKind::kPing, {Ok(0)}, {"1", "0", " 0.00%   [0(1)]", "非常好"}},
-      {"ping 10 then 20", TableKind::kPing, {Ok(9), Ok(19)}, {"20", "11", " 0.00%   [0(2)]", "非常好"}},
+      {"ping zero ms", TableKind::kPing, {Ok(0)}, {"1", "1", " 0.00%   [0(1)]", "非常好"}},
+      {"ping 10 then 20", TableKind::kPing, {Ok(9), Ok(19)}, {"20", "15", " 0.00%   [0(2)]", "好"}},
+      // A steady 20 ms row averages 20 and rates 好, as in the other tables.
+      {"ping steady 20", TableKind::kPing, {Ok(19), Ok(19), Ok(19)}, {"20", "20", " 0.00%   [0(3)]", "好"}},
       {"dns success then time-out", TableKind::kDns, {Ok(29), Timeout()},
        {"超时", "30", "50.00%   [1(2)]", "10.1.2.3", "差"}},
       {"game success then time-out", TableKind::kGame, {Ok(29), Timeout()},
