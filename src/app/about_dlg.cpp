@@ -2,19 +2,22 @@
 
 #include <QPushButton>
 
-#include "app/control_ids.h"
-#include "app/window_templates.h"
+#include "app/app_images.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 
 namespace qnc {
 
 namespace {
 
-constexpr Qt::WindowFlags kAboutFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                        Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+// The About box's one picture, bitmap 132.
+QPixmap AboutPicture(int bitmap) {
+  return bitmap == id::kAboutPicture ? BuiltInPicture(kAboutPicturePath) : QPixmap();
+}
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent) : TemplateDialog(AboutDialogTemplate(), parent, kAboutFlags) {
+CAboutDlg::CAboutDlg(QWidget* parent) : TemplateDialog(AboutDialogTemplate(), parent, AboutPicture) {
   setModal(true);
   connect(ControlAs<QPushButton>(id::kOk), &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/template_dialog.h"
+#include "qt_ui/template_dialog.h"
 
 namespace qnc {
 

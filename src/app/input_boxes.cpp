@@ -3,20 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/control_ids.h"
-#include "app/window_templates.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 
 namespace qnc {
 
-namespace {
-
-constexpr Qt::WindowFlags kInputBoxFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
-}  // namespace
-
 InputBox::InputBox(const DialogTemplate& dialogTemplate, QWidget* parent)
-    : TemplateDialog(dialogTemplate, parent, kInputBoxFlags) {
+    : TemplateDialog(dialogTemplate, parent) {
   setModal(true);
   connect(ControlAs<QPushButton>(id::kOk), &QPushButton::clicked, this, [this] { OnConfirm(); });
 }

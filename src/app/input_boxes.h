@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/template_dialog.h"
+#include "qt_ui/template_dialog.h"
 
 namespace qnc {
 

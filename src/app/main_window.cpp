@@ -10,25 +10,20 @@
 
 #include "app/app_images.h"
 #include "app/config_file_location.h"
-#include "app/control_ids.h"
-#include "app/menus.h"
 #include "app/modal_runners.h"
 #include "app/report_view.h"
-#include "app/window_templates.h"
 #include "gpu/gpu_worker.h"
 #include "platform/ip_config.h"
 #include "probe/default_rows.h"
 #include "probe/dns_worker.h"
 #include "probe/game_worker.h"
 #include "probe/ping_worker.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 
 namespace qnc {
 
 namespace {
-
-constexpr Qt::WindowFlags kMainWindowFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                             Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
-                                             Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
 using Handler = void (CQUORIX_NET_CHECKDlg::*)();
 
@@ -76,7 +71,7 @@ int TableControlId(TableKind kind) {
 }  // namespace
 
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent, kMainWindowFlags),
+    : TemplateDialog(MainDialogTemplate(), parent),
       options_(std::move(options)),
       configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
   options_.modals = CompleteModalRunners(std::move(options_.modals));
@@ -94,7 +89,6 @@ CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
 }
 
 void CQUORIX_NET_CHECKDlg::OnInitDialog() {
-  AttachMenuBar(BuildMainMenuBar(this));
   // A program cannot add items to the system menu that the window manager
   // draws here, so the About box opens from its button only.
   setWindowIcon(AppIcon());

@@ -9,12 +9,12 @@
 
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
-#include "app/template_dialog.h"
 #include "app/worker_threads.h"
 #include "config/config_file.h"
 #include "platform/text_field.h"
 #include "probe/coordination.h"
 #include "probe/table_store.h"
+#include "qt_ui/template_dialog.h"
 #include "web/show_bubg_dlg.h"
 
 class QCloseEvent;

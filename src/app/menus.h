@@ -4,7 +4,6 @@
 #include "probe/probe_table.h"
 
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 namespace qnc {
@@ -16,9 +15,5 @@ std::unique_ptr<QMenu> BuildTableMenu(TableKind table, QWidget* parent);
 // The tray icon's menu, built anew for each right click: the one item
 // "关闭Quorix测试工具", whose objectName is the cancel command (2).
 std::unique_ptr<QMenu> BuildTrayMenu(QWidget* parent);
-
-// The main window's menu bar (menu 140). Each action's objectName is its
-// command id; "【检测】" is an item of the bar itself.
-QMenuBar* BuildMainMenuBar(QWidget* parent);
 
 }  // namespace qnc

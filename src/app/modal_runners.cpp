@@ -5,7 +5,7 @@
 #include <QMessageBox>
 
 #include "app/config_file_location.h"
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 #include "web/show_bubg_dlg.h"
 
 namespace qnc {

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 

@@ -6,9 +6,9 @@
 #include <QMenu>
 
 #include "app/app_images.h"
-#include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 

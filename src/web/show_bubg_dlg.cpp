@@ -4,40 +4,23 @@
 #include <QUrl>
 #include <utility>
 
-#include "web/dialog_units.h"
+#include "qt_ui/control_name.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 #include "web/page_addresses.h"
 #include "web/web_view_loader.h"
 #include "web/web_view_module.h"
 
 namespace qnc {
-namespace {
-
-// Template 138: 574 x 426 dialog units of an 8-point font; the browser at
-// (0, 0), 573 x 425, covering the client area.
-constexpr QSize kWindowUnits(574, 426);
-constexpr QRect kBrowserUnits(0, 0, 573, 425);
-constexpr int kFontPoints = 8;
-
-}  // namespace
 
 CShowBubgDlg::CShowBubgDlg(QWidget* parent, QString url)
-    : QDialog(parent), m_url(url.isEmpty() ? PubgPageAddress() : std::move(url)) {
-  setObjectName(QString::number(kTemplateId));
-  // Caption bar with a close box; fixed frame.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
-  setWindowTitle(QStringLiteral("PUBG"));
-  QFont templateFont = font();
-  templateFont.setPointSize(kFontPoints);
-  setFont(templateFont);
-  setFixedSize(web::DialogUnitsToPixels(font(), kWindowUnits));
-}
+    : TemplateDialog(WebPageDialogTemplate(), parent), m_url(url.isEmpty() ? PubgPageAddress() : std::move(url)) {}
 
 CShowBubgDlg::~CShowBubgDlg() = default;
 
 int CShowBubgDlg::exec() {
   if (BrowserModule() == nullptr) return QDesktopServices::openUrl(QUrl(m_url)) ? Accepted : Rejected;
-  const int result = QDialog::exec();
+  const int result = TemplateDialog::exec();
   // Back from the modal run no browser signal is on the stack any more, so
   // the closed window's browser can go now rather than at some later turn of
   // the event loop.
@@ -48,7 +31,7 @@ int CShowBubgDlg::exec() {
 void CShowBubgDlg::setVisible(bool visible) {
   const bool opening = visible && !isVisible();
   if (opening) OnInitDialog();
-  QDialog::setVisible(visible);
+  TemplateDialog::setVisible(visible);
   if (!visible) ReleaseBrowser();
 }
 
@@ -56,9 +39,9 @@ bool CShowBubgDlg::OnInitDialog() {
   ReleaseBrowser();
   const web::WebViewModule* module = BrowserModule();
   if (module == nullptr) return true;
-  m_browser = module->CreateView(this);
-  m_browser->setObjectName(QString::number(kBrowserId));
-  m_browser->setGeometry(web::DialogUnitsToPixels(font(), kBrowserUnits));
+  m_browser = module->CreateView(ClientArea());
+  m_browser->setObjectName(ControlName(id::kWebBrowser));
+  m_browser->setGeometry(ControlRect(id::kWebBrowser));
   module->Navigate(*m_browser, QUrl(m_url));
   return true;
 }

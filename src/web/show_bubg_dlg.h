@@ -1,7 +1,8 @@
 #pragma once
-#include <QDialog>
 #include <QPointer>
 #include <QString>
+
+#include "qt_ui/template_dialog.h"
 
 namespace qnc {
 
@@ -9,8 +10,8 @@ namespace web {
 class WebViewModule;
 }
 
-// The game web-page window: a fixed-size modal dialog captioned "PUBG" whose
-// whole client area is an embedded browser that loads `m_url` each time the
+// The game web-page window (template 138): a fixed-size modal dialog
+// captioned "PUBG" whose whole client area is an embedded browser that loads `m_url` each time the
 // window opens. The main window keeps one instance and sets `m_url` before
 // every opening. The browser exists only while the window is shown, so a new
 // opening never shows the previous page, and a closed window holds no
@@ -21,13 +22,10 @@ class WebViewModule;
 // Qt WebEngine. Where the module cannot be loaded, or in a build without it,
 // exec() hands `m_url` to the desktop's web browser instead and returns at
 // once.
-class CShowBubgDlg : public QDialog {
+class CShowBubgDlg : public TemplateDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kTemplateId = 138;
-  static constexpr int kBrowserId = 1010;
-
   // `url` empty: the PUBG page.
   explicit CShowBubgDlg(QWidget* parent = nullptr, QString url = {});
   ~CShowBubgDlg() override;

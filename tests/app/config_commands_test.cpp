@@ -13,10 +13,10 @@
 #include <map>
 
 #include "app/config_file_location.h"
-#include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "config/config_file.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 namespace {

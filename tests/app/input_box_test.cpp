@@ -5,10 +5,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
 #include "app/input_boxes.h"
-#include "app/window_templates.h"
 #include "app_test_support.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 
 namespace qnc {
 namespace {
@@ -37,7 +37,7 @@ void ExpectLayout(const TemplateDialog& box, const DialogTemplate& layout, const
   for (const QLabel* label : box.findChildren<QLabel*>()) labels << label->text();
   QStringList expected;
   for (const ControlTemplate& control : layout.controls) {
-    if (control.kind == ControlKind::kLabel || control.kind == ControlKind::kCentredLabel) {
+    if (control.kind == ControlKind::kLabel) {
       expected << QString::fromUtf8(control.text);
     }
   }

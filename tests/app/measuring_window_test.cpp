@@ -10,9 +10,9 @@
 #include <map>
 #include <random>
 
-#include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 namespace {

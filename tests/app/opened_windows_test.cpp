@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "app/about_dlg.h"
-#include "app/control_ids.h"
 #include "app/main_window.h"
-#include "app/window_templates.h"
 #include "app_test_support.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 #include "web/page_addresses.h"
 
 namespace qnc {

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 namespace {

@@ -1,7 +1,5 @@
 // The main window as it opens: controls, columns, default rows and menus.
 #include <QAction>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,12 +10,12 @@
 #include <QTableView>
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
-#include "app/dialog_units.h"
 #include "app/main_window.h"
 #include "app/menus.h"
-#include "app/window_templates.h"
 #include "app_test_support.h"
+#include "qt_ui/dialog_units.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
 
 namespace qnc {
 namespace {
@@ -29,26 +27,6 @@ class MainWindowLayout : public ::testing::Test {
   void SetUp() override { test::App(); }
   QTemporaryDir folder_;
 };
-
-TEST(DialogUnitsTest, ScalesByAQuarterCharacterAndAnEighthLine) {
-  const DialogUnits units(6, 13);
-  EXPECT_EQ(units.X(4), 6);
-  EXPECT_EQ(units.X(1), 2);  // 1.5 rounds up
-  EXPECT_EQ(units.X(495), 743);
-  EXPECT_EQ(units.Y(8), 13);
-  EXPECT_EQ(units.Y(3), 5);  // 4.875
-  EXPECT_EQ(units.Y(1), 2);  // 1.625
-  EXPECT_EQ(units.ToPixels(DuRect{7, 7, 481, 101}), QRect(11, 11, 722, 164));
-}
-
-TEST_F(MainWindowLayout, WindowFontRendersChineseText) {
-  const QFont font = DialogFont(9);
-  const QFontMetrics metrics(font);
-  EXPECT_TRUE(metrics.inFont(QChar(0x8DEF))) << QFontInfo(font).family().toStdString();  // 路
-  const DialogUnits units = DialogUnits::ForFont(font);
-  EXPECT_GT(units.AverageCharWidth(), 2);
-  EXPECT_GT(units.LineHeight(), 8);
-}
 
 TEST_F(MainWindowLayout, EveryTemplateControlSitsWhereItsDialogUnitsSay) {
   CQUORIX_NET_CHECKDlg window(test::StillOptions(folder_, ""));
@@ -66,7 +44,7 @@ TEST_F(MainWindowLayout, EveryTemplateControlSitsWhereItsDialogUnitsSay) {
     const QWidget& control = *controls[static_cast<qsizetype>(i)];
     SCOPED_TRACE(expected[i].text);
     EXPECT_EQ(control.geometry(), units.ToPixels(expected[i].rect));
-    EXPECT_EQ(control.isVisible(), !expected[i].hidden);
+    EXPECT_EQ(control.isVisible(), (expected[i].styles & style::kHidden) == 0);
     if (expected[i].id != 0) {
       EXPECT_EQ(control.objectName(), QString::number(expected[i].id));
     }

@@ -3,18 +3,18 @@
 #include <QRect>
 #include <QSize>
 
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 namespace qnc {
 
-// The font of a template window: "MS Shell Dlg" at the given size, falling
-// back to a CJK sans font where that family is missing, so the Chinese texts
-// render and the layout keeps its proportions.
-QFont DialogFont(int pointSize);
+// The font of a template window: its face at its size, falling back to a CJK
+// sans font where that face is missing ("MS Shell Dlg" is a Windows alias), so
+// the Chinese texts render and the layout keeps its proportions.
+QFont DialogFont(const FontTemplate& font);
 
 // Turns dialog units into pixels from a font's metrics: a horizontal unit is a
 // quarter of the font's average character width, a vertical unit an eighth of
-// its line height.
+// its line height, each rounded to the nearest pixel.
 class DialogUnits {
  public:
   DialogUnits(int averageCharWidth, int lineHeight);

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 namespace qnc {
 
@@ -11,5 +11,7 @@ const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& AddHostDialogTemplate();
 // Dialog 136: the input box that asks for a game server and its description.
 const DialogTemplate& GameServerDialogTemplate();
+// Dialog 138: the game web-page window, a browser over its whole client area.
+const DialogTemplate& WebPageDialogTemplate();
 
 }  // namespace qnc

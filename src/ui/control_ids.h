@@ -2,14 +2,16 @@
 
 namespace qnc {
 
-// The numeric ids of the main window's controls, menus and commands. Every
-// control keeps its id as its objectName, so it can be found by id.
+// The numeric ids of the windows, controls, menus and commands (the LAN test
+// window's are in ui/lan_test_template.h). A front end keeps each control's
+// id where a test can find the control by it (Qt: its objectName).
 namespace id {
 // Dialog templates.
 inline constexpr int kAboutDialog = 100;
 inline constexpr int kMainDialog = 102;
 inline constexpr int kAddHostDialog = 131;
 inline constexpr int kGameServerDialog = 136;
+inline constexpr int kWebPageDialog = 138;
 
 // The standard OK button of the input boxes and the About box, and the
 // cancel command, which ends a window's run.
@@ -39,6 +41,9 @@ inline constexpr int kImportButton = 1014;
 // Input box edits.
 inline constexpr int kInputEdit = 1001;
 inline constexpr int kDescriptionEdit = 1002;
+
+// The web-page window's browser.
+inline constexpr int kWebBrowser = 1010;
 
 // Menus.
 inline constexpr int kDnsTableMenu = 130;

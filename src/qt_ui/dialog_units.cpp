@@ -1,16 +1,16 @@
-#include "app/dialog_units.h"
+#include "qt_ui/dialog_units.h"
 
 #include <QFontMetrics>
 #include <QStringList>
 
 namespace qnc {
 
-QFont DialogFont(int pointSize) {
-  QFont font;
-  font.setFamilies({QStringLiteral("MS Shell Dlg"), QStringLiteral("WenQuanYi Micro Hei"),
-                    QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
-  font.setPointSize(pointSize);
-  return font;
+QFont DialogFont(const FontTemplate& font) {
+  QFont result;
+  result.setFamilies({QString::fromUtf8(font.face), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Sans Serif")});
+  result.setPointSize(font.pointSize);
+  return result;
 }
 
 namespace {

@@ -1,0 +1,43 @@
+#include "qt_ui/template_dialog.h"
+
+#include <QMenuBar>
+
+#include "qt_ui/control_name.h"
+#include "qt_ui/menu_builder.h"
+#include "qt_ui/window_frame.h"
+
+namespace qnc {
+
+TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent, const PictureSource& pictures)
+    : QDialog(parent, WindowFlagsFor(dialogTemplate.windowStyle)),
+      template_(dialogTemplate),
+      units_(1, 1),
+      client_(new QWidget(this)) {
+  setObjectName(ControlName(dialogTemplate.id));
+  setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+  setFont(DialogFont(dialogTemplate.font));
+  units_ = DialogUnits::ForFont(font());
+  clientSize_ = units_.ToPixels(dialogTemplate.widthDu, dialogTemplate.heightDu);
+  client_->setObjectName(QStringLiteral("client"));
+  for (const ControlTemplate& control : dialogTemplate.controls) CreateControl(control, *client_, units_, pictures);
+  if (dialogTemplate.menuBar != nullptr) menuBar_ = BuildMenuBar(*dialogTemplate.menuBar, this);
+  FixSize();
+}
+
+QWidget* TemplateDialog::Control(int id) const {
+  return client_->findChild<QWidget*>(ControlName(id), Qt::FindDirectChildrenOnly);
+}
+
+QRect TemplateDialog::ControlRect(int id) const {
+  const ControlTemplate* control = FindControl(template_, id);
+  return control != nullptr ? units_.ToPixels(control->rect) : QRect();
+}
+
+void TemplateDialog::FixSize() {
+  const int menuHeight = menuBar_ != nullptr ? menuBar_->sizeHint().height() : 0;
+  if (menuBar_ != nullptr) menuBar_->setGeometry(0, 0, clientSize_.width(), menuHeight);
+  client_->setGeometry(0, menuHeight, clientSize_.width(), clientSize_.height());
+  setFixedSize(clientSize_.width(), clientSize_.height() + menuHeight);
+}
+
+}  // namespace qnc

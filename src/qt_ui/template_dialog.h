@@ -1,0 +1,48 @@
+#pragma once
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+
+#include "qt_ui/control_factory.h"
+#include "qt_ui/control_name.h"
+#include "qt_ui/dialog_units.h"
+#include "ui/dialog_template.h"
+
+class QMenuBar;
+
+namespace qnc {
+
+// A fixed-size window whose controls come from a template: its caption,
+// font, frame, menu bar and controls. Each control is a child of the client
+// area, placed at its template rectangle converted from dialog units, and
+// carries its id as objectName.
+class TemplateDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The template must outlive the window (templates are static data).
+  TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent, const PictureSource& pictures = {});
+
+  // The control with this id, or nullptr.
+  QWidget* Control(int id) const;
+  template <typename T>
+  T* ControlAs(int id) const {
+    return qobject_cast<T*>(Control(id));
+  }
+  // Where the template puts a control, in pixels of the client area; for the
+  // controls a window creates itself. Empty for an id the template lacks.
+  QRect ControlRect(int id) const;
+  const DialogUnits& Units() const { return units_; }
+  QWidget* ClientArea() const { return client_; }
+
+ private:
+  void FixSize();
+
+  const DialogTemplate& template_;
+  DialogUnits units_;
+  QSize clientSize_;
+  QWidget* client_;
+  QMenuBar* menuBar_ = nullptr;
+};
+
+}  // namespace qnc
