@@ -17,9 +17,6 @@ struct TableSnapshot {
   std::vector<std::vector<std::string>> rows;
 };
 
-// The column headings of a table, as the window shows them.
-std::vector<std::string_view> ColumnHeadings(TableKind kind);
-
 // Terminal columns a UTF-8 text takes: East Asian wide characters take two.
 std::size_t DisplayWidth(std::string_view utf8);
 
