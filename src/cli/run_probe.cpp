@@ -67,6 +67,7 @@ int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environm
   PassPrinter printer(environment.out, options.json, options.passes);
   ProbeSessionOptions sessionOptions;
   sessionOptions.routeTablePath = environment.routeTablePath;
+  sessionOptions.lookup = environment.lookup;
   sessionOptions.dns.initialServer = options.dnsServer;
   sessionOptions.dns.serverPort = options.dnsPort;
   for (const TableKind kind : kAllTables) {

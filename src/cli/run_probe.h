@@ -16,6 +16,8 @@ struct ProbeSessionEnvironment {
   std::function<bool()> interrupted = [] { return false; };
   std::string routeTablePath = kRouteTablePath;
   std::uint32_t pauseMs = 1000;
+  // Stands in for the system's name lookup (tests); empty: the system's.
+  HostLookup lookup = {};
 };
 
 // Puts the rows the options ask for into the session's tables: the default

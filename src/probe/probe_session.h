@@ -24,6 +24,8 @@ struct ProbeSessionOptions {
   PingWorkerOptions ping;
   GameWorkerOptions game;
   std::string routeTablePath = kRouteTablePath;
+  // Stands in for the system's name lookup (tests); empty: the system's.
+  HostLookup lookup;
 
   // The options every worker has (clock, pause, pass callback), by table.
   WorkerOptions& Worker(TableKind kind) { return *PerTable<WorkerOptions*>{&dns, &ping, &game}[kind]; }
@@ -88,7 +90,7 @@ class ProbeSession {
   PerTable<RowEditor*> editors_;  // null: the store itself
   TextFieldStore dnsServer_;
   ResetRequest reset_;
-  ResolverLock resolver_;
+  ResolverLock resolver_{options_.lookup};
   DnsWorker dnsWorker_;
   PingWorker pingWorker_;
   GameWorker gameWorker_;

@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "cli/run_probe.h"
 #include "cli/table_text.h"
+#include "platform/hanging_lookup.h"
 #include "platform/tcp_socket.h"
 #include "probe/dns_responder.h"
 
@@ -100,6 +101,24 @@ TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
   EXPECT_EQ(RunProbeSession(options, environment), 2);
   EXPECT_NE(err.str().find("#head"), std::string::npos);
   std::filesystem::remove(path);
+}
+
+// Ctrl-C ends the run while the game worker sits in a name lookup that hangs
+// and the ping worker waits for the resolver lock.
+TEST(ProbeSession, InterruptEndsTheRunWhileALookupHangs) {
+  test::HangingLookup lookup;
+  CliOptions options;
+  options.ping = {"silent.test"};
+  options.game = {"silent.test:80"};
+  options.dnsServer = "127.0.0.1";
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  environment.pauseMs = 10;
+  environment.lookup = lookup.Function();
+  environment.interrupted = [&lookup] { return lookup.WaitEntered(0ms); };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunProbeSession(options, environment), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the lookup hangs for 30 s";
 }
 
 TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "platform/hanging_lookup.h"
 #include "platform/tcp_socket.h"
 #include "probe/worker_harness.h"
 
@@ -41,6 +42,27 @@ TEST(ProbeSession, RunsTheThreeWorkersAndStopsThem) {
   EXPECT_EQ(session.Table(TableKind::kDns).CellAt(0, cell::kLatency), "超时");
   EXPECT_TRUE(session.Table(TableKind::kGame).CellAt(0, cell::kLoss).starts_with(" 0.00%   [0("))
       << "every connect succeeded";
+}
+
+// A lookup that hangs holds the game worker in it and the ping worker at the
+// resolver lock; a stop still ends all three long before the lookup would.
+TEST(ProbeSession, StopsWhileANameLookupHangs) {
+  test::HangingLookup lookup;
+  ProbeSessionOptions options;
+  options.lookup = lookup.Function();
+  options.dns.initialServer = "127.0.0.1";
+  options.dns.replyTimeoutMs = 100;
+  for (const TableKind kind : kAllTables) options.Worker(kind).pauseMs = 10;
+  ProbeSession session(options);
+  session.AppendRows(TableKind::kPing, {"silent.test"});
+  session.AppendRows(TableKind::kGame, {"silent.test:80"});
+  session.Start();
+  ASSERT_TRUE(lookup.WaitEntered(10s));
+
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(session.StopWithin(5s)) << "the lookup hangs for 30 s";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(session.Running(), 0u);
 }
 
 }  // namespace
