@@ -6,18 +6,15 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 #include <array>
 
 #include "app/app_images.h"
 #include "app/config_file_location.h"
 #include "app/modal_runners.h"
 #include "app/report_view.h"
+#include "config/config_file.h"
 #include "gpu/gpu_worker.h"
-#include "platform/ip_config.h"
-#include "probe/default_rows.h"
-#include "probe/dns_worker.h"
-#include "probe/game_worker.h"
-#include "probe/ping_worker.h"
 #include "ui/control_ids.h"
 #include "ui/window_templates.h"
 
@@ -56,31 +53,27 @@ constexpr std::array kButtonRoutes{
     Route{id::kImportButton, &CQUORIX_NET_CHECKDlg::OnImportConfig},
 };
 
-int TableControlId(TableKind kind) {
-  switch (kind) {
-    case TableKind::kDns:
-      return id::kDnsTable;
-    case TableKind::kPing:
-      return id::kPingTable;
-    case TableKind::kGame:
-      break;
-  }
-  return id::kGameTable;
-}
+constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGameTable};
 
 }  // namespace
 
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent),
       options_(std::move(options)),
-      configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
+      configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath),
+      session_(options_) {
   options_.modals = CompleteModalRunners(std::move(options_.modals));
   OnInitDialog();
 }
 
 CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
-  workers_.StopAndJoin();
-  dnsServer_.SetChangedListener(nullptr);
+  // All four hear the request before the first join waits.
+  session_.RequestStop();
+  gpuThread_.RequestStop();
+  session_.StopAndJoin();
+  gpuThread_.StopAndJoin();
+  session_.DnsServer().SetChangedListener(nullptr);
+  for (const TableKind kind : kAllTables) session_.SetRowEditor(kind, nullptr);
   gpuCount_.SetChangedListener(nullptr);
   gpuUsage_.SetChangedListener(nullptr);
   // The controls outlive this object's members; nothing they still emit while
@@ -93,56 +86,31 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   // draws here, so the About box opens from its button only.
   setWindowIcon(AppIcon());
 
-  SetUpTable(TableKind::kDns, id::kDnsTable);
-  SetUpTable(TableKind::kPing, id::kPingTable);
-  SetUpTable(TableKind::kGame, id::kGameTable);
+  for (const TableKind kind : kAllTables) SetUpTable(kind);
   FillRows();
   ConnectControls();
   ConnectGpuLabels();
 
-  resolverLock_ = std::make_unique<ResolverLock>();
-
   // The fixed file replaces the default rows of the tables it holds.
-  ApplyConfig(ReadConfig(configFilePath_));
+  session_.ApplyConfig(ReadConfig(configFilePath_));
 
   if (options_.startWorkers) StartWorkers();
   // Keyboard focus stays with the first control in tab order, the ping table.
 }
 
-void CQUORIX_NET_CHECKDlg::SetUpTable(TableKind kind, int controlId) {
+void CQUORIX_NET_CHECKDlg::SetUpTable(TableKind kind) {
   auto model = std::make_unique<ProbeTableModel>(Table(kind));
-  SetUpReportView(*ControlAs<QTableView>(controlId), *model);
-  switch (kind) {
-    case TableKind::kDns:
-      dnsModel_ = std::move(model);
-      break;
-    case TableKind::kPing:
-      pingModel_ = std::move(model);
-      break;
-    case TableKind::kGame:
-      gameModel_ = std::move(model);
-      break;
-  }
+  SetUpReportView(View(kind), *model);
+  // Rows the session adds or removes from now on go through the model, so
+  // the view hears of them.
+  session_.SetRowEditor(kind, model.get());
+  models_[kind] = std::move(model);
 }
 
 void CQUORIX_NET_CHECKDlg::FillRows() {
-  for (const TableKind kind : {TableKind::kDns, TableKind::kPing, TableKind::kGame}) {
-    ProbeTableModel& model = Model(kind);
-    if (options_.defaultRows) {
-      const std::vector<DefaultRow> rows =
-          kind == TableKind::kDns    ? DefaultDnsRows()
-          : kind == TableKind::kPing ? DefaultPingRows(FindGatewayAddress(options_.routeTablePath))
-                                     : DefaultGameRows();
-      for (const DefaultRow& row : rows) {
-        model.AppendRow(row.target);
-        for (const auto& [column, text] : row.cells) model.SetCell(model.rowCount() - 1, column, text);
-      }
-    }
-    const auto& extra = kind == TableKind::kDns    ? options_.dnsRows
-                        : kind == TableKind::kPing ? options_.pingRows
-                                                   : options_.gameRows;
-    for (const std::string& target : extra) model.AppendRow(target);
-  }
+  if (options_.defaultRows) session_.AddDefaultRows();
+  const PerTable<const std::vector<std::string>*> extra{&options_.dnsRows, &options_.pingRows, &options_.gameRows};
+  for (const TableKind kind : kAllTables) session_.AppendRows(kind, *extra[kind]);
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectControls() {
@@ -154,12 +122,12 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
     const int command = action->objectName().toInt(&numeric);
     if (numeric) connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
   }
-  for (const TableKind kind : {TableKind::kDns, TableKind::kPing, TableKind::kGame}) {
+  for (const TableKind kind : kAllTables) {
     connect(&View(kind), &QWidget::customContextMenuRequested, this,
             [this, kind](const QPoint& position) { OnTableRightClick(kind, position); });
   }
   connect(&DnsServerEdit(), &QLineEdit::textChanged, this, &CQUORIX_NET_CHECKDlg::OnServerEditChanged);
-  dnsServer_.SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
+  session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
@@ -180,44 +148,24 @@ void CQUORIX_NET_CHECKDlg::ShowOnLabel(int id, const std::string& text) {
 
 void CQUORIX_NET_CHECKDlg::StartWorkers() {
   // In this order: the three probe workers, then the GPU worker.
-  dnsWorker_ = std::make_unique<DnsWorker>(dnsTable_, dnsServer_, resetRequest_, options_.dns);
-  pingWorker_ = std::make_unique<PingWorker>(pingTable_, resetRequest_, *resolverLock_, options_.ping);
-  gameWorker_ = std::make_unique<GameWorker>(gameTable_, *resolverLock_, options_.game);
+  session_.Start();
   gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_, options_.gpu);
-  workers_.Start([worker = dnsWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
-  workers_.Start([worker = pingWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
-  workers_.Start([worker = gameWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
-  workers_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
+  gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
 }
 
-bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) { return workers_.StopWithin(limit); }
-
-TableStore& CQUORIX_NET_CHECKDlg::Table(TableKind kind) {
-  switch (kind) {
-    case TableKind::kDns:
-      return dnsTable_;
-    case TableKind::kPing:
-      return pingTable_;
-    case TableKind::kGame:
-      break;
-  }
-  return gameTable_;
-}
-
-ProbeTableModel& CQUORIX_NET_CHECKDlg::Model(TableKind kind) {
-  switch (kind) {
-    case TableKind::kDns:
-      return *dnsModel_;
-    case TableKind::kPing:
-      return *pingModel_;
-    case TableKind::kGame:
-      break;
-  }
-  return *gameModel_;
+bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) {
+  using std::chrono::milliseconds;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  session_.RequestStop();
+  gpuThread_.RequestStop();
+  const bool probesEnded = session_.StopWithin(limit);
+  const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+  const bool gpuEnded = gpuThread_.StopWithin(std::max(left, milliseconds(0)));
+  return probesEnded && gpuEnded;
 }
 
 QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const {
-  return *ControlAs<QTableView>(TableControlId(kind));
+  return *ControlAs<QTableView>(kTableControlIds[kind]);
 }
 
 QLineEdit& CQUORIX_NET_CHECKDlg::DnsServerEdit() const { return *ControlAs<QLineEdit>(id::kDnsServerEdit); }
@@ -235,7 +183,7 @@ bool CQUORIX_NET_CHECKDlg::OnCommand(int command) {
 void CQUORIX_NET_CHECKDlg::accept() {}
 
 void CQUORIX_NET_CHECKDlg::OnServerEditChanged(const QString& text) {
-  dnsServer_.StoreText(text.toStdString());
+  session_.DnsServer().StoreText(text.toStdString());
   OnRetestDns();
 }
 
@@ -248,7 +196,7 @@ void CQUORIX_NET_CHECKDlg::OnWorkerSetServerText() {
 
 void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   serverTextPending_.store(false);
-  const QString text = QString::fromStdString(dnsServer_.Text());
+  const QString text = QString::fromStdString(session_.DnsServer().Text());
   QLineEdit& edit = DnsServerEdit();
   if (edit.text() != text) edit.setText(text);  // a change of the box restarts the DNS counters
 }

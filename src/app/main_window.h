@@ -9,11 +9,9 @@
 
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
-#include "app/worker_threads.h"
-#include "config/config_file.h"
 #include "platform/text_field.h"
-#include "probe/coordination.h"
-#include "probe/table_store.h"
+#include "platform/thread_group.h"
+#include "probe/probe_session.h"
 #include "qt_ui/template_dialog.h"
 #include "web/show_bubg_dlg.h"
 
@@ -23,9 +21,6 @@ class QTableView;
 
 namespace qnc {
 
-class DnsWorker;
-class PingWorker;
-class GameWorker;
 class GpuWorker;
 
 // The main window: the DNS, ping and game tables measured live by their
@@ -41,12 +36,11 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // Stops and joins the workers before any control goes.
   ~CQUORIX_NET_CHECKDlg() override;
 
-  TableStore& Table(TableKind kind);
-  ProbeTableModel& Model(TableKind kind);
+  TableStore& Table(TableKind kind) { return session_.Table(kind); }
+  ProbeTableModel& Model(TableKind kind) { return *models_[kind]; }
   QTableView& View(TableKind kind) const;
   QLineEdit& DnsServerEdit() const;
-  TextFieldStore& DnsServerField() { return dnsServer_; }
-  ResetRequest& Reset() { return resetRequest_; }
+  ResetRequest& Reset() { return session_.Reset(); }
   // What the GPU worker writes into labels 1010 and 1009.
   TextFieldStore& GpuCountField() { return gpuCount_; }
   TextFieldStore& GpuUsageField() { return gpuUsage_; }
@@ -60,7 +54,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // Requests the workers to stop and waits at most `limit`: true when all
   // have ended (they are then joined).
   bool StopWorkers(std::chrono::milliseconds limit);
-  int RunningWorkers() const { return workers_.Running(); }
+  int RunningWorkers() const { return static_cast<int>(session_.Running() + gpuThread_.Running()); }
 
   // The row at which the user's latest selection in the table was made: the
   // current row while it is selected; -1 when there is none.
@@ -116,7 +110,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
 
  private:
   void OnInitDialog();
-  void SetUpTable(TableKind kind, int controlId);
+  void SetUpTable(TableKind kind);
   void FillRows();
   void ConnectControls();
   void StartWorkers();
@@ -129,10 +123,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void OpenLanTest(std::string_view preset);
   void OpenWebPage(const QString& address);
 
-  // The configuration file: what the tables show (targets, top row first),
-  // and loading a file's tables into the window.
-  ConfigTables ShownTables() const;
-  void ApplyConfig(const LoadedConfig& loaded);
+  // Saves the tables to the fixed configuration file.
   bool SaveConfigFile();
 
   // Reused by both web-page buttons for the window's whole life.
@@ -140,25 +131,16 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   MainWindowOptions options_;
   std::string configFilePath_;
   QSystemTrayIcon* trayIcon_ = nullptr;
-  TableStore dnsTable_{TableKind::kDns};
-  TableStore pingTable_{TableKind::kPing};
-  TableStore gameTable_{TableKind::kGame};
-  TextFieldStore dnsServer_;
+  // The tables and their workers; the destructor stops the workers first.
+  ProbeSession session_;
   TextFieldStore gpuCount_;
   TextFieldStore gpuUsage_;
-  ResetRequest resetRequest_;
-  std::unique_ptr<ResolverLock> resolverLock_;
   // The models go before the stores they present.
-  std::unique_ptr<ProbeTableModel> dnsModel_;
-  std::unique_ptr<ProbeTableModel> pingModel_;
-  std::unique_ptr<ProbeTableModel> gameModel_;
+  PerTable<std::unique_ptr<ProbeTableModel>> models_;
   std::atomic<bool> serverTextPending_{false};
-  std::unique_ptr<DnsWorker> dnsWorker_;
-  std::unique_ptr<PingWorker> pingWorker_;
-  std::unique_ptr<GameWorker> gameWorker_;
   std::unique_ptr<GpuWorker> gpuWorker_;
-  // Declared last: the threads stop and join before anything they use goes.
-  WorkerThreads workers_;
+  // Declared last: the thread stops and joins before anything it uses goes.
+  ThreadGroup gpuThread_;
 };
 
 }  // namespace qnc

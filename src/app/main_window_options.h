@@ -6,10 +6,7 @@
 
 #include "gpu/gpu_worker.h"
 #include "lantest/lan_speed_dlg.h"
-#include "platform/ip_config.h"
-#include "probe/dns_worker.h"
-#include "probe/game_worker.h"
-#include "probe/ping_worker.h"
+#include "probe/probe_session.h"
 
 class QAction;
 class QMenu;
@@ -38,25 +35,21 @@ struct ModalRunners {
   std::function<void(CLanSpeedDlg& window)> runLanTest;
 };
 
-// How the main window starts. The defaults are the program's own; tests start
-// it on rows and servers of their own.
-struct MainWindowOptions {
+// How the main window starts: its probe session's options and its own. The
+// defaults are the program's own; tests start it on rows and servers of their
+// own.
+struct MainWindowOptions : ProbeSessionOptions {
   // Whether the tables start with their default rows.
   bool defaultRows = true;
   // Rows added after the default rows (targets only).
   std::vector<std::string> dnsRows;
   std::vector<std::string> pingRows;
   std::vector<std::string> gameRows;
-  // Where the LAN gateway of the ping table's default row is looked up.
-  std::string routeTablePath = kRouteTablePath;
   // The fixed configuration file, loaded at start and saved from the tray;
   // empty: "Quorix测试工具.txt" in the user's configuration folder.
   std::string configFilePath;
   // Whether the probe workers and the GPU worker start with the window.
   bool startWorkers = true;
-  DnsWorkerOptions dns;
-  PingWorkerOptions ping;
-  GameWorkerOptions game;
   GpuWorkerOptions gpu;
   // Where the LAN test windows run their tests.
   LanDialogEnvironment lanTest;

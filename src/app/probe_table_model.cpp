@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include "app/table_columns.h"
+#include "probe/table_schema.h"
 
 // Start-up diagnostics, off unless enabled through Qt's logging rules
 // ("qnc.app.startup.info=true"): the moment the first worker result reaches a table.
@@ -71,9 +72,11 @@ QVariant ProbeTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant ProbeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal) return {};
-  const auto& columns = TableColumns(store_.Kind());
-  if (section < 0 || section >= static_cast<int>(columns.size())) return {};
-  if (role == Qt::DisplayRole) return QString::fromUtf8(columns[static_cast<std::size_t>(section)].caption);
+  if (section < 0 || section >= columnCount()) return {};
+  if (role == Qt::DisplayRole) {
+    const std::string_view caption = SchemaOf(store_.Kind()).columns[static_cast<std::size_t>(section)].caption;
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  }
   if (role == Qt::TextAlignmentRole) return ColumnAlignment(store_.Kind(), section);
   return {};
 }
@@ -105,7 +108,7 @@ bool ProbeTableModel::RemoveRow(int index) {
   return removed;
 }
 
-void ProbeTableModel::RemoveAllRows() {
+void ProbeTableModel::DeleteAllRows() {
   beginResetModel();
   store_.DeleteAllRows();
   endResetModel();

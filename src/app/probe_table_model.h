@@ -4,6 +4,7 @@
 #include <string_view>
 #include <thread>
 
+#include "probe/row_editor.h"
 #include "probe/table_store.h"
 
 namespace qnc {
@@ -13,7 +14,7 @@ namespace qnc {
 // and posts at most one queued refresh at a time, which the GUI thread turns
 // into one dataChanged for the whole table. Rows are inserted and removed only
 // on the GUI thread, through this model, inside the begin/end calls.
-class ProbeTableModel final : public QAbstractTableModel {
+class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   Q_OBJECT
 
  public:
@@ -26,16 +27,15 @@ class ProbeTableModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  TableStore& Store() const { return store_; }
   TableKind Kind() const { return store_.Kind(); }
 
   // Row edits, GUI thread only. An index outside 0..rowCount() appends.
-  RowId InsertRow(int index, std::string_view target);
+  RowId InsertRow(int index, std::string_view target) override;
   RowId AppendRow(std::string_view target) { return InsertRow(rowCount(), target); }
   void SetCell(int row, int column, std::string_view text);
   // Removes the row and its counters; false when there is no such row.
   bool RemoveRow(int index);
-  void RemoveAllRows();
+  void DeleteAllRows() override;
 
  signals:
   // After the view has been told of the cells that workers changed.

@@ -60,8 +60,8 @@ void CQUORIX_NET_CHECKDlg::OnDeletePing() { DeleteSelectedRow(TableKind::kPing);
 
 void CQUORIX_NET_CHECKDlg::OnDeleteGameServer() { DeleteSelectedRow(TableKind::kGame); }
 
-void CQUORIX_NET_CHECKDlg::OnRetestDns() { ResetCounters(dnsTable_); }
+void CQUORIX_NET_CHECKDlg::OnRetestDns() { ResetCounters(Table(TableKind::kDns)); }
 
-void CQUORIX_NET_CHECKDlg::OnRetestPing() { ResetCounters(pingTable_); }
+void CQUORIX_NET_CHECKDlg::OnRetestPing() { ResetCounters(Table(TableKind::kPing)); }
 
 }  // namespace qnc

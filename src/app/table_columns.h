@@ -1,14 +1,14 @@
 #pragma once
 #include <vector>
 
-#include "probe/probe_table.h"
+#include "probe/table_kind.h"
 
 namespace qnc {
 
-// One column of a measured table's list view: caption, width in pixels and
-// whether its text is centred (otherwise left-aligned).
+// How one column of a measured table's list view is laid out: width in pixels
+// and whether its text is centred (otherwise left-aligned). The captions come
+// from the table's schema.
 struct TableColumn {
-  const char* caption;
   int widthPx;
   bool centred;
 };

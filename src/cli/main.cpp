@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/probe_session.h"
+#include "cli/run_probe.h"
 #include "lantest/lan_command.h"
 
 namespace {

@@ -18,9 +18,6 @@ struct TableSnapshot {
   std::vector<std::vector<std::string>> rows;
 };
 
-// The column headings of a table, as the window shows them.
-std::vector<std::string_view> ColumnHeadings(TableKind kind);
-
 // The table as aligned text: a title line, the headings, one line per row.
 std::string FormatTableText(const TableSnapshot& snapshot);
 

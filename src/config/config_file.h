@@ -21,22 +21,19 @@
 #include <string>
 #include <vector>
 
+#include "probe/table_kind.h"
+
 namespace qnc {
 
-enum class ConfigSection { kDns, kPing, kGame };
-
-// Host texts (UTF-8) of the three tables, top row first.
-struct ConfigTables {
-  std::vector<std::string> dns, ping, game;
-  bool operator==(const ConfigTables&) const = default;
-};
+// Host texts (UTF-8) of the three tables, top row first; the file holds them in kAllTables order.
+using ConfigTables = PerTable<std::vector<std::string>>;
 
 // What a read rebuilds. A table that the file reached gets its new rows, top row first as they will show:
 // every loaded line goes to the top of its table, so a section a, b, c shows c, b, a. A table the file did not
 // reach is nullopt and keeps its rows. accepted == false: the file was refused or unreadable, nothing changes.
 struct LoadedConfig {
   bool accepted = false;
-  std::optional<std::vector<std::string>> dns, ping, game;
+  PerTable<std::optional<std::vector<std::string>>> tables;
   bool operator==(const LoadedConfig&) const = default;
 };
 

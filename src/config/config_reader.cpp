@@ -15,14 +15,7 @@ namespace {
 constexpr std::string_view kHeaderMarker = "#head";
 
 // The marker whose line ends each section; each section looks only for its own.
-constexpr std::string_view EndMarkerOf(ConfigSection section) {
-  switch (section) {
-    case ConfigSection::kDns: return "#PING";
-    case ConfigSection::kPing: return "#GAME";
-    case ConfigSection::kGame: return "#END";
-  }
-  return "#END";
-}
+constexpr PerTable<std::string_view> kEndMarkers{"#PING", "#GAME", "#END"};
 
 // Turns pieces of file bytes into UTF-8 row texts.
 class RowDecoder {
@@ -50,15 +43,6 @@ class RowDecoder {
   std::optional<GbkDecoder> gbk_;
 };
 
-std::optional<std::vector<std::string>>& TableOf(LoadedConfig& loaded, ConfigSection section) {
-  switch (section) {
-    case ConfigSection::kDns: return loaded.dns;
-    case ConfigSection::kPing: return loaded.ping;
-    case ConfigSection::kGame: return loaded.game;
-  }
-  return loaded.game;
-}
-
 }  // namespace
 
 LoadedConfig ParseConfig(std::span<const std::uint8_t> fileBytes) {
@@ -70,30 +54,31 @@ LoadedConfig ParseConfig(std::span<const std::uint8_t> fileBytes) {
   LoadedConfig loaded;
   loaded.accepted = true;
   RowDecoder decoder(IsValidUtf8(bytes) ? FileEncoding::kUtf8 : FileEncoding::kGbk);
-  ConfigSection section = ConfigSection::kDns;
-  loaded.dns.emplace();
+  // The sections follow each other in kAllTables order.
+  std::size_t section = 0;
+  loaded.tables[kAllTables[section]].emplace();
   bool fileEnded = false;
   while (!fileEnded) {
     const std::optional<std::string_view> line = lines.Next();
     if (!line) break;
     PieceReader pieces(*line, decoder.Encoding());
     while (const std::optional<std::string_view> piece = pieces.Next()) {
-      std::vector<std::string>& rows = *TableOf(loaded, section);
+      const TableKind table = kAllTables[section];
+      std::vector<std::string>& rows = *loaded.tables[table];
       // A row is added first and then tested for the end marker, so "x#PING" is the DNS table's last row.
       if (!piece->starts_with('#')) rows.push_back(decoder.Decode(*piece));
-      if (piece->find(EndMarkerOf(section)) == std::string_view::npos) continue;
-      if (section == ConfigSection::kGame) {
+      if (piece->find(kEndMarkers[table]) == std::string_view::npos) continue;
+      if (++section == kAllTables.size()) {
         fileEnded = true;  // nothing after "#END" is read, not even the rest of its line
         break;
       }
-      section = section == ConfigSection::kDns ? ConfigSection::kPing : ConfigSection::kGame;
-      TableOf(loaded, section).emplace();
+      loaded.tables[kAllTables[section]].emplace();
     }
   }
 
   // Every loaded line went to the top of its table: the last line of a section is the top row.
-  for (auto* table : {&loaded.dns, &loaded.ping, &loaded.game}) {
-    if (*table) std::reverse((*table)->begin(), (*table)->end());
+  for (auto& rows : loaded.tables) {
+    if (rows) std::reverse(rows->begin(), rows->end());
   }
   return loaded;
 }

@@ -1,7 +1,6 @@
 // Writing the three tables to the configuration file.
 
 #include <algorithm>
-#include <array>
 
 #include "config/config_file.h"
 #include "config/config_lines.h"
@@ -13,7 +12,7 @@ namespace qnc {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::array<std::string_view, 3> kSectionHeads = {"#headv1===", "#PING===", "#GAME==="};
+constexpr PerTable<std::string_view> kSectionHeads{"#headv1===", "#PING===", "#GAME==="};
 
 // One row is one line: line breaks inside a text would split it into rows (or forge a marker line), and a
 // NUL would end it for every reader that treats it as a C string. They become spaces; ill-formed UTF-8
@@ -25,12 +24,9 @@ std::string PrepareRowText(std::string_view text) {
   return prepared;
 }
 
-// Row texts of the three sections, in file order.
-using SectionRows = std::array<std::vector<std::string>, 3>;
-
-std::string Assemble(const SectionRows& tables) {
+std::string Assemble(const ConfigTables& tables) {
   std::string file;
-  for (std::size_t section = 0; section < tables.size(); ++section) {
+  for (const TableKind section : kAllTables) {
     file += kSectionHeads[section];
     file += kLineEnd;
     for (const std::string& row : tables[section]) {
@@ -42,8 +38,8 @@ std::string Assemble(const SectionRows& tables) {
 }
 
 // The file in UTF-8; the reader takes it back exactly.
-std::string FormatInUtf8(const SectionRows& prepared) {
-  SectionRows cut = prepared;
+std::string FormatInUtf8(const ConfigTables& prepared) {
+  ConfigTables cut = prepared;
   for (auto& table : cut) {
     for (std::string& row : table) row.resize(Utf8PrefixLength(row, kMaxPieceBytes));
   }
@@ -53,11 +49,11 @@ std::string FormatInUtf8(const SectionRows& prepared) {
 // The file in GBK, or nullopt when GBK cannot carry it back exactly: a character without a GBK form, one that
 // would come back as another, or GBK bytes that happen to form valid UTF-8 (which the reader would take as
 // UTF-8).
-std::optional<std::string> FormatInGbk(const SectionRows& prepared) {
+std::optional<std::string> FormatInGbk(const ConfigTables& prepared) {
   GbkEncoder encoder;
   GbkDecoder decoder;
-  SectionRows encoded;
-  for (std::size_t section = 0; section < prepared.size(); ++section) {
+  ConfigTables encoded;
+  for (const TableKind section : kAllTables) {
     for (const std::string& text : prepared[section]) {
       std::optional<std::string> gbk = encoder.Encode(text);
       if (!gbk || decoder.Decode(*gbk) != text) return std::nullopt;
@@ -73,10 +69,9 @@ std::optional<std::string> FormatInGbk(const SectionRows& prepared) {
 }  // namespace
 
 std::string FormatConfig(const ConfigTables& tables) {
-  SectionRows prepared;
-  const std::array<const std::vector<std::string>*, 3> sources = {&tables.dns, &tables.ping, &tables.game};
-  for (std::size_t section = 0; section < sources.size(); ++section) {
-    for (const std::string& text : *sources[section]) prepared[section].push_back(PrepareRowText(text));
+  ConfigTables prepared;
+  for (const TableKind section : kAllTables) {
+    for (const std::string& text : tables[section]) prepared[section].push_back(PrepareRowText(text));
   }
   if (std::optional<std::string> gbk = FormatInGbk(prepared)) return *std::move(gbk);
   return FormatInUtf8(prepared);
@@ -88,9 +83,7 @@ bool WriteConfig(const std::string& path, const ConfigTables& tables) {
 
 bool SaveTablesForReload(const std::string& path, const ConfigTables& shownTopFirst) {
   ConfigTables bottomFirst = shownTopFirst;
-  for (auto* table : {&bottomFirst.dns, &bottomFirst.ping, &bottomFirst.game}) {
-    std::reverse(table->begin(), table->end());
-  }
+  for (auto& rows : bottomFirst) std::reverse(rows.begin(), rows.end());
   return WriteConfig(path, bottomFirst);
 }
 

@@ -10,7 +10,7 @@
 #include "lantest/listen_socket_slot.h"
 #include "lantest/local_clock.h"
 #include "lantest/server_engine.h"
-#include "lantest/thread_group.h"
+#include "platform/thread_group.h"
 #include "platform/ticks.h"
 
 namespace qnc {

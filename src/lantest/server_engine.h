@@ -4,8 +4,8 @@
 #include "lantest/lan_engine_context.h"
 #include "lantest/lan_stream.h"
 #include "lantest/listen_socket_slot.h"
-#include "lantest/thread_group.h"
 #include "platform/tcp_socket.h"
+#include "platform/thread_group.h"
 
 namespace qnc {
 

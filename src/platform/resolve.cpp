@@ -5,11 +5,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace qnc {
 
-std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host) {
+namespace {
+
+// getaddrinfo for IPv4 with the given flags: the first address, or nothing.
+std::optional<Ipv4NetOrder> LookUp(std::string_view host, int flags) {
   if (host.empty() || host.size() > kMaxHostNameLength || host.find('\0') != std::string_view::npos) {
     return std::nullopt;
   }
@@ -17,6 +25,7 @@ std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type
+  hints.ai_flags = flags;
   addrinfo* results = nullptr;
   if (::getaddrinfo(name.c_str(), nullptr, &hints, &results) != 0 || results == nullptr) return std::nullopt;
   std::optional<Ipv4NetOrder> first;
@@ -30,6 +39,46 @@ std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host) {
   }
   ::freeaddrinfo(results);
   return first;
+}
+
+// What a helper thread and the thread waiting for it share; whichever ends
+// last frees it.
+struct PendingLookup {
+  std::mutex mutex;
+  std::condition_variable_any answered;
+  bool done = false;
+  std::optional<Ipv4NetOrder> address;
+};
+
+}  // namespace
+
+std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host) { return LookUp(host, 0); }
+
+std::optional<Ipv4NetOrder> ResolveIpv4UnlessStopped(std::string_view host, std::stop_token stop,
+                                                     const HostLookup& lookup) {
+  if (stop.stop_requested()) return std::nullopt;
+  if (!lookup) {
+    // A dotted address (in any form getaddrinfo reads) is converted without a query.
+    if (const auto numeric = LookUp(host, AI_NUMERICHOST)) return numeric;
+  }
+  auto pending = std::make_shared<PendingLookup>();
+  try {
+    std::thread([pending, lookup, name = std::string(host)] {
+      std::optional<Ipv4NetOrder> address = lookup ? lookup(name) : ResolveIpv4(name);
+      {
+        std::lock_guard lock(pending->mutex);
+        pending->address = address;
+        pending->done = true;
+      }
+      pending->answered.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: look up here, without the early return on a stop.
+    return lookup ? lookup(host) : ResolveIpv4(host);
+  }
+  std::unique_lock lock(pending->mutex);
+  pending->answered.wait(lock, stop, [&pending] { return pending->done; });
+  return pending->done ? pending->address : std::nullopt;
 }
 
 std::optional<std::string> LocalHostName() {

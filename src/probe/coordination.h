@@ -1,6 +1,12 @@
 #pragma once
 #include <atomic>
 #include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string_view>
+
+#include "platform/ipv4.h"
+#include "platform/resolve.h"
 
 namespace qnc {
 
@@ -26,11 +32,17 @@ class ResetRequest {
 // never while a cell or a counter is written.
 class ResolverLock {
  public:
-  void lock() { mutex_.lock(); }
-  void unlock() { mutex_.unlock(); }
+  // lookup stands in for the system's name lookup (tests); empty: the system's.
+  explicit ResolverLock(HostLookup lookup = {}) : lookup_(std::move(lookup)) {}
+
+  // The first IPv4 address of host, looked up under the lock. Nothing, at
+  // once, when stop is requested: while waiting for the lock (another worker
+  // may sit in a lookup that hangs) or for the lookup itself.
+  std::optional<Ipv4NetOrder> Resolve(std::string_view host, std::stop_token stop);
 
  private:
-  std::mutex mutex_;
+  std::timed_mutex mutex_;
+  const HostLookup lookup_;
 };
 
 }  // namespace qnc

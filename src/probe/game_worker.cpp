@@ -1,8 +1,5 @@
 #include "probe/game_worker.h"
 
-#include <mutex>
-
-#include "platform/resolve.h"
 #include "probe/host_port.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
@@ -16,11 +13,7 @@ bool ConnectOnce(std::string_view text, ResolverLock& resolver, int timeoutMs, s
   const HostPort target = SplitHostPort(text);
   auto socket = TcpSocket::Open();
   if (!socket) return false;
-  std::optional<Ipv4NetOrder> address;
-  {
-    std::lock_guard lock(resolver);
-    address = ResolveIpv4(target.host);
-  }
+  const std::optional<Ipv4NetOrder> address = resolver.Resolve(target.host, stop);
   if (!address) return false;
   return socket->Connect(*address, target.port, timeoutMs, std::move(stop)) == ConnectResult::kConnected;
 }

@@ -4,8 +4,6 @@
 #include <mutex>
 #include <string>
 
-#include "platform/resolve.h"
-
 namespace qnc {
 
 namespace {
@@ -85,11 +83,7 @@ int PingHost(std::string_view pingHostName, EchoCounters& counters, ResolverLock
     ReportNoIcmpSocketOnce(whyNot);
     return 0;
   }
-  std::optional<Ipv4NetOrder> destination;
-  {
-    std::lock_guard lock(resolver);
-    destination = ResolveIpv4(pingHostName);
-  }
+  const std::optional<Ipv4NetOrder> destination = resolver.Resolve(pingHostName, stop);
   if (!destination) return 0;
   const auto expected = SendEchoRequest(*socket, *destination, counters, ticks);
   if (!expected) return 0;

@@ -6,10 +6,9 @@
 #include <string_view>
 
 #include "probe/row_counters.h"
+#include "probe/table_kind.h"
 
 namespace qnc {
-
-enum class TableKind { kDns, kPing, kGame };
 
 // Cell positions. Cell 0 holds the target in every table.
 namespace cell {
@@ -22,9 +21,6 @@ inline constexpr int kDnsQuality = 5;    // DNS table: the quality word
 inline constexpr int kQuality = 4;       // ping and game tables: the quality word
 inline constexpr int kGameDescription = 5;
 }  // namespace cell
-
-int ColumnCount(TableKind kind);
-int QualityColumn(TableKind kind);
 
 // A row's identity, stable while the row exists; 0 names no row.
 using RowId = std::uint64_t;

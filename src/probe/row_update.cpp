@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "probe/table_schema.h"
+
 namespace qnc {
 
 namespace {

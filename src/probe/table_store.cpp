@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "probe/table_schema.h"
+
 namespace qnc {
 
 TableStore::TableStore(TableKind kind) : kind_(kind) {}

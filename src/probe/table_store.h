@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "probe/probe_table.h"
+#include "probe/row_editor.h"
 
 namespace qnc {
 
@@ -13,7 +14,7 @@ namespace qnc {
 // window's model, the command-line front end, tests). One mutex guards the
 // rows; each operation holds it only for itself. Rows carry their counters, so
 // deleting a row drops its counters and every later row keeps its own.
-class TableStore final : public ProbeTable {
+class TableStore final : public ProbeTable, public RowEditor {
  public:
   explicit TableStore(TableKind kind);
 
@@ -25,12 +26,10 @@ class TableStore final : public ProbeTable {
   void ForEachRowCounters(const std::function<void(RowCounters&)>& visit) override;
 
   // Row edits; the window makes them on its own thread only.
-  // Inserts a row with every cell empty but cell 0 and returns its identity.
-  // An index outside 0..RowCount() appends.
-  RowId InsertRow(int index, std::string_view target);
+  RowId InsertRow(int index, std::string_view target) override;
   // Deletes the row at index together with its counters; false when there is none.
   bool DeleteRow(int index);
-  void DeleteAllRows();
+  void DeleteAllRows() override;
 
   // Reads by position, for presenting the table.
   std::string CellAt(int index, int column) const;

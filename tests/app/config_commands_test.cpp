@@ -197,9 +197,9 @@ TEST_F(ConfigCommands, ExportAndTraySaveLeaveCellsDescriptionsAndCountersAlone) 
     // Written bottom row first, so that a load shows the order on screen now.
     const LoadedConfig loaded = ReadConfig(test::LocalPath(save.written()));
     ASSERT_TRUE(loaded.accepted);
-    EXPECT_EQ(loaded.dns, (Targets{"a.test", "b.test", "c.test"}));
-    EXPECT_EQ(loaded.ping, (Targets{"127.0.0.1", "测试.example"}));
-    EXPECT_EQ(loaded.game, (Targets{"g1.test:443", "g2.test"}));
+    EXPECT_EQ(loaded.tables[TableKind::kDns], (Targets{"a.test", "b.test", "c.test"}));
+    EXPECT_EQ(loaded.tables[TableKind::kPing], (Targets{"127.0.0.1", "测试.example"}));
+    EXPECT_EQ(loaded.tables[TableKind::kGame], (Targets{"g1.test:443", "g2.test"}));
     window_.reset();
   }
 }
@@ -212,7 +212,7 @@ TEST_F(ConfigCommands, TheTraySaveCreatesTheConfigurationFolder) {
   window_->OnTrayNotify(QSystemTrayIcon::Context);
   const LoadedConfig loaded = ReadConfig(test::LocalPath(path));
   EXPECT_TRUE(loaded.accepted);
-  EXPECT_EQ(loaded.game, (Targets{"g1.test:443", "g2.test"}));
+  EXPECT_EQ(loaded.tables[TableKind::kGame], (Targets{"g1.test:443", "g2.test"}));
 }
 
 TEST_F(ConfigCommands, AFailedExportKeepsTheOldFileAndSaysSo) {

@@ -99,8 +99,8 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   ASSERT_EQ(menus_, 1);
   EXPECT_EQ(items_, (std::vector<std::pair<QString, QString>>{{QStringLiteral("2"), QStringLiteral("关闭Quorix测试工具")}}));
   ASSERT_TRUE(fileWhenMenuOpened_.accepted);
-  EXPECT_EQ(fileWhenMenuOpened_.dns, (std::vector<std::string>{"a.test", "b.test"}));
-  EXPECT_EQ(fileWhenMenuOpened_.game, (std::vector<std::string>{"h.test:443"}));
+  EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kDns], (std::vector<std::string>{"a.test", "b.test"}));
+  EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kGame], (std::vector<std::string>{"h.test:443"}));
   // Dismissed: nothing further happens.
   EXPECT_EQ(finished.count(), 0);
   EXPECT_FALSE(window_->isVisible());
@@ -111,7 +111,7 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   window_->Model(TableKind::kDns).AppendRow("c.test");
   chooseItem_ = true;
   emit window_->NotificationIcon()->activated(QSystemTrayIcon::Context);
-  EXPECT_EQ(fileWhenMenuOpened_.dns, (std::vector<std::string>{"a.test", "b.test", "c.test"}));
+  EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kDns], (std::vector<std::string>{"a.test", "b.test", "c.test"}));
   ASSERT_EQ(finished.count(), 1);
   EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Rejected);
 }

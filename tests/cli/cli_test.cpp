@@ -6,8 +6,9 @@
 #include <variant>
 
 #include "cli/cli_options.h"
-#include "cli/probe_session.h"
+#include "cli/run_probe.h"
 #include "cli/table_text.h"
+#include "platform/hanging_lookup.h"
 #include "platform/tcp_socket.h"
 #include "probe/dns_responder.h"
 
@@ -149,6 +150,24 @@ TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
   std::filesystem::remove(path);
 }
 
+// Ctrl-C ends the run while the game worker sits in a name lookup that hangs
+// and the ping worker waits for the resolver lock.
+TEST(ProbeSession, InterruptEndsTheRunWhileALookupHangs) {
+  test::HangingLookup lookup;
+  CliOptions options;
+  options.ping = {"silent.test"};
+  options.game = {"silent.test:80"};
+  options.dnsServer = "127.0.0.1";
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  environment.pauseMs = 10;
+  environment.lookup = lookup.Function();
+  environment.interrupted = [&lookup] { return lookup.WaitEntered(0ms); };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunProbeSession(options, environment), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the lookup hangs for 30 s";
+}
+
 TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto config = dir / "qnc-cli-config.txt";
@@ -161,28 +180,30 @@ TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
     return cells;
   };
   std::ostringstream err;
+  ProbeSessionOptions sessionOptions;
+  sessionOptions.routeTablePath = routes.string();
 
-  ProbeTables defaults;
-  ASSERT_TRUE(FillTables(CliOptions{}, defaults, routes.string(), err));
-  EXPECT_EQ(defaults.dns.RowCount(), 3);
-  EXPECT_EQ(defaults.dns.CellAt(0, cell::kLatency), "40");
-  EXPECT_EQ(defaults.ping.CellAt(3, cell::kTarget), "192.168.2.1");
-  EXPECT_EQ(defaults.game.CellAt(2, cell::kGameDescription), "百度网的实际延迟");
+  ProbeSession defaults(sessionOptions);
+  ASSERT_TRUE(FillTables(CliOptions{}, defaults, err));
+  EXPECT_EQ(defaults.Table(TableKind::kDns).RowCount(), 3);
+  EXPECT_EQ(defaults.Table(TableKind::kDns).CellAt(0, cell::kLatency), "40");
+  EXPECT_EQ(defaults.Table(TableKind::kPing).CellAt(3, cell::kTarget), "192.168.2.1");
+  EXPECT_EQ(defaults.Table(TableKind::kGame).CellAt(2, cell::kGameDescription), "百度网的实际延迟");
 
   CliOptions fromFile;
   fromFile.configPath = config.string();
-  ProbeTables loaded;
-  ASSERT_TRUE(FillTables(fromFile, loaded, routes.string(), err));
-  EXPECT_EQ(firstCells(loaded.dns), (std::vector<std::string>{"a.test", "b.test"}));
-  EXPECT_EQ(loaded.ping.RowCount(), 0);
-  EXPECT_EQ(loaded.game.RowCount(), 3) << "the file ended before the game section";
+  ProbeSession loaded(sessionOptions);
+  ASSERT_TRUE(FillTables(fromFile, loaded, err));
+  EXPECT_EQ(firstCells(loaded.Table(TableKind::kDns)), (std::vector<std::string>{"a.test", "b.test"}));
+  EXPECT_EQ(loaded.Table(TableKind::kPing).RowCount(), 0);
+  EXPECT_EQ(loaded.Table(TableKind::kGame).RowCount(), 3) << "the file ended before the game section";
 
   CliOptions both = fromFile;
   both.dns = {"c.test"};
-  ProbeTables combined;
-  ASSERT_TRUE(FillTables(both, combined, routes.string(), err));
-  EXPECT_EQ(firstCells(combined.dns), (std::vector<std::string>{"a.test", "b.test", "c.test"}));
-  EXPECT_EQ(combined.game.RowCount(), 0);
+  ProbeSession combined(sessionOptions);
+  ASSERT_TRUE(FillTables(both, combined, err));
+  EXPECT_EQ(firstCells(combined.Table(TableKind::kDns)), (std::vector<std::string>{"a.test", "b.test", "c.test"}));
+  EXPECT_EQ(combined.Table(TableKind::kGame).RowCount(), 0);
   EXPECT_EQ(err.str(), "");
   std::filesystem::remove(config);
   std::filesystem::remove(routes);

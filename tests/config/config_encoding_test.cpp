@@ -20,21 +20,21 @@ bool IsGbkFile(const std::string& file) { return !IsValidUtf8(file); }
 TEST(ConfigEncodingTest, GbkFileIsReadAsGbk) {
   const std::string file = "#headv1===\r\n" + std::string(kZhongWenGbk) + ".example\r\n#PING===\r\n" +
                            std::string(kCeShiGbk) + "\r\n#GAME===\r\n\x80:443\r\n";
-  EXPECT_EQ(Parse(file), (LoadedConfig{true, Rows{"中文.example"}, Rows{"测试"}, Rows{"€:443"}}));
+  EXPECT_EQ(Parse(file), (LoadedConfig{true, {Rows{"中文.example"}, Rows{"测试"}, Rows{"€:443"}}}));
 }
 
 TEST(ConfigEncodingTest, Utf8FileIsReadAsUtf8) {
   EXPECT_EQ(Parse("\xEF\xBB\xBF#headv1===\n中文.example\n测试\n#PING===\n😀\n"),
-            (LoadedConfig{true, Rows{"测试", "中文.example"}, Rows{"😀"}, std::nullopt}));
+            (LoadedConfig{true, {Rows{"测试", "中文.example"}, Rows{"😀"}, std::nullopt}}));
 }
 
 // A piece ends before a character that does not fit whole into its 510 bytes.
 TEST(ConfigEncodingTest, PiecesNeverSplitACharacter) {
   const std::string gbkLine = std::string(509, 'a') + std::string(kZhongGbk) + "b";
-  EXPECT_EQ(Parse("#headv1===\n" + gbkLine + "\n").dns, (Rows{"中b", std::string(509, 'a')}));
+  EXPECT_EQ(Parse("#headv1===\n" + gbkLine + "\n").tables[TableKind::kDns], (Rows{"中b", std::string(509, 'a')}));
 
   const std::string utf8Line = "a" + Repeat("中", 170);  // 511 bytes; the 170th character ends at byte 511
-  EXPECT_EQ(Parse("#headv1===\n" + utf8Line + "\n").dns, (Rows{"中", "a" + Repeat("中", 169)}));
+  EXPECT_EQ(Parse("#headv1===\n" + utf8Line + "\n").tables[TableKind::kDns], (Rows{"中", "a" + Repeat("中", 169)}));
 }
 
 // Bytes that do not decode become U+FFFD, one per bad character, and the rest of the file loads.
@@ -46,8 +46,8 @@ TEST(ConfigEncodingTest, UndecodableBytesBecomeReplacementCharacters) {
                            "n" + std::string(1, '\0') + "ul\r\n"      // a NUL would end the host text unseen
                            "#PING===\r\nok\r\n";
   const std::string r(kReplacement);
-  EXPECT_EQ(Parse(file), (LoadedConfig{true, Rows{"n" + r + "ul", "c中" + r, r + "x", "a" + r + "b"}, Rows{"ok"},
-                                       std::nullopt}));
+  EXPECT_EQ(Parse(file), (LoadedConfig{true, {Rows{"n" + r + "ul", "c中" + r, r + "x", "a" + r + "b"}, Rows{"ok"},
+                                        std::nullopt}}));
 }
 
 struct RoundTripCase {
@@ -76,7 +76,8 @@ TEST_P(ConfigRoundTripTest, WrittenFileReadsBackInLoadOrder) {
   const std::string file = FormatConfig(tables);
   EXPECT_EQ(IsGbkFile(file) || IsAscii(file), GetParam().writtenInGbk);
   EXPECT_EQ(Parse(file),
-            (LoadedConfig{true, Reversed(tables.dns), Reversed(tables.ping), Reversed(tables.game)}));
+            (LoadedConfig{true, {Reversed(tables[TableKind::kDns]), Reversed(tables[TableKind::kPing]),
+                                       Reversed(tables[TableKind::kGame])}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, ConfigRoundTripTest, testing::ValuesIn(RoundTripCases()),
@@ -93,17 +94,17 @@ TEST(ConfigEncodingTest, ChineseHostIsWrittenAsGbkBytes) {
 TEST(ConfigEncodingTest, LongTextsAreCutToOnePiece) {
   const std::string gbkText = "a" + Repeat("中", 300);   // 601 bytes in GBK
   const std::string utf8Text = "a" + Repeat("한", 200);  // no GBK form: 601 bytes in UTF-8
-  EXPECT_EQ(Parse(FormatConfig({{std::string(600, 'a'), gbkText}, {}, {}})).dns,
+  EXPECT_EQ(Parse(FormatConfig({{std::string(600, 'a'), gbkText}, {}, {}})).tables[TableKind::kDns],
             (Rows{"a" + Repeat("中", 254), std::string(510, 'a')}));
-  EXPECT_EQ(Parse(FormatConfig({{utf8Text}, {}, {}})).dns, (Rows{"a" + Repeat("한", 169)}));
+  EXPECT_EQ(Parse(FormatConfig({{utf8Text}, {}, {}})).tables[TableKind::kDns], (Rows{"a" + Repeat("한", 169)}));
 }
 
 // One text is one line: line breaks and NULs become spaces, ill-formed UTF-8 becomes U+FFFD.
 TEST(ConfigEncodingTest, TextsThatCannotBeOneLineAreMended) {
   const std::string nul(1, '\0');
   const LoadedConfig loaded = Parse(FormatConfig({{"a\r\nb", "bad\xFF" "byte", "n" + nul + "ul"}, {"p"}, {}}));
-  EXPECT_EQ(loaded, (LoadedConfig{true, Rows{"n ul", "bad" + std::string(kReplacement) + "byte", "a  b"},
-                                  Rows{"p"}, Rows{}}));
+  EXPECT_EQ(loaded, (LoadedConfig{true, {Rows{"n ul", "bad" + std::string(kReplacement) + "byte", "a  b"},
+                                   Rows{"p"}, Rows{}}}));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ struct ParseCase {
 };
 
 LoadedConfig Loaded(std::optional<Rows> dns, std::optional<Rows> ping, std::optional<Rows> game) {
-  return LoadedConfig{true, std::move(dns), std::move(ping), std::move(game)};
+  return LoadedConfig{true, {std::move(dns), std::move(ping), std::move(game)}};
 }
 
 const LoadedConfig kRefused{};

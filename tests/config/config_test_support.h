@@ -49,9 +49,8 @@ inline void PrintTo(const LoadedConfig& loaded, std::ostream* out) {
     *out << '}';
   };
   *out << (loaded.accepted ? "accepted" : "refused");
-  print("dns", loaded.dns);
-  print("ping", loaded.ping);
-  print("game", loaded.game);
+  constexpr PerTable<const char*> kNames{"dns", "ping", "game"};
+  for (const TableKind kind : kAllTables) print(kNames[kind], loaded.tables[kind]);
 }
 
 }  // namespace qnc

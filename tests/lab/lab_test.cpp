@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "cli/probe_session.h"
+#include "cli/run_probe.h"
 #include "platform/icmp_socket.h"
 #include "platform/ip_config.h"
 #include "probe/dns_worker.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "probe/table_schema.h"
 #include "probe/table_store.h"
 
 namespace qnc {

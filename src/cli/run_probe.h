@@ -5,7 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "platform/ip_config.h"
-#include "probe/table_store.h"
+#include "probe/probe_session.h"
 
 namespace qnc {
 
@@ -16,18 +16,15 @@ struct ProbeSessionEnvironment {
   std::function<bool()> interrupted = [] { return false; };
   std::string routeTablePath = kRouteTablePath;
   std::uint32_t pauseMs = 1000;
+  // Stands in for the system's name lookup (tests); empty: the system's.
+  HostLookup lookup = {};
 };
 
-struct ProbeTables {
-  TableStore dns{TableKind::kDns};
-  TableStore ping{TableKind::kPing};
-  TableStore game{TableKind::kGame};
-};
-
-// Puts the rows the options ask for into the tables: the default rows unless
-// rows are given, the configuration file's rows over them, then the given
-// rows. False, with a message on err, when the configuration file is unusable.
-bool FillTables(const CliOptions& options, ProbeTables& tables, const std::string& routeTablePath, std::ostream& err);
+// Puts the rows the options ask for into the session's tables: the default
+// rows unless rows are given, the configuration file's rows over them, then
+// the given rows. False, with a message on err, when the configuration file is
+// unusable.
+bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& err);
 
 // Fills the three tables, runs the three workers over them and prints every
 // table after each of its passes. Returns the exit status.

@@ -1,0 +1,90 @@
+#include "cli/run_probe.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "cli/table_text.h"
+#include "config/config_file.h"
+
+namespace qnc {
+
+namespace {
+
+// Counts the passes of the three workers and prints each finished pass.
+class PassPrinter {
+ public:
+  PassPrinter(std::ostream& out, bool json, std::optional<std::uint64_t> passes)
+      : out_(out), json_(json), passes_(passes) {}
+
+  // The session whose tables are printed; set before it starts.
+  void Follow(ProbeSession& session) { session_ = &session; }
+
+  void PassEnded(TableKind kind, std::uint64_t pass) {
+    const std::string server = kind == TableKind::kDns ? session_->DnsServer().Text() : std::string();
+    TableSnapshot snapshot{kind, pass, server, session_->Table(kind).Snapshot()};
+    std::lock_guard lock(mutex_);
+    if (passes_ && pass > *passes_) return;
+    out_ << (json_ ? FormatTableJson(snapshot) + "\n" : FormatTableText(snapshot) + "\n") << std::flush;
+    if (passes_ && pass == *passes_) {
+      ++tablesDone_;
+      done_.notify_all();
+    }
+  }
+
+  // Waits until every table has made its passes or `interrupted` says stop.
+  void Wait(const std::function<bool()>& interrupted) {
+    std::unique_lock lock(mutex_);
+    while (!(passes_ && tablesDone_ == kAllTables.size()) && !interrupted()) {
+      done_.wait_for(lock, std::chrono::milliseconds(100));
+    }
+  }
+
+ private:
+  std::ostream& out_;
+  const bool json_;
+  const std::optional<std::uint64_t> passes_;
+  ProbeSession* session_ = nullptr;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::size_t tablesDone_ = 0;
+};
+
+}  // namespace
+
+bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& err) {
+  if (!options.HasHostOptions()) session.AddDefaultRows();
+  if (options.configPath) {
+    std::string whyRefused;
+    if (!session.ApplyConfig(ReadConfig(*options.configPath, &whyRefused))) {
+      err << "quorix-probe: cannot use " << *options.configPath << ": " << whyRefused << "\n";
+      return false;
+    }
+  }
+  const PerTable<const std::vector<std::string>*> given{&options.dns, &options.ping, &options.game};
+  for (const TableKind kind : kAllTables) session.AppendRows(kind, *given[kind]);
+  return true;
+}
+
+int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
+  PassPrinter printer(environment.out, options.json, options.passes);
+  ProbeSessionOptions sessionOptions;
+  sessionOptions.routeTablePath = environment.routeTablePath;
+  sessionOptions.lookup = environment.lookup;
+  sessionOptions.dns.initialServer = options.dnsServer;
+  sessionOptions.dns.serverPort = options.dnsPort;
+  for (const TableKind kind : kAllTables) {
+    WorkerOptions& worker = sessionOptions.Worker(kind);
+    worker.pauseMs = environment.pauseMs;
+    worker.onPassEnd = [&printer, kind](std::uint64_t pass) { printer.PassEnded(kind, pass); };
+  }
+  ProbeSession session(std::move(sessionOptions));
+  if (!FillTables(options, session, environment.err)) return 2;
+  printer.Follow(session);
+  session.Start();
+  printer.Wait(environment.interrupted);
+  session.StopAndJoin();
+  return 0;
+}
+
+}  // namespace qnc

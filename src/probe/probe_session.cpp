@@ -1,0 +1,80 @@
+#include "probe/probe_session.h"
+
+#include "probe/default_rows.h"
+
+namespace qnc {
+
+ProbeSession::ProbeSession(ProbeSessionOptions options)
+    : options_(std::move(options)),
+      tables_(PerTable<TableStore>::Generate([](TableKind kind) { return TableStore(kind); })),
+      dnsWorker_(tables_[TableKind::kDns], dnsServer_, reset_, options_.dns),
+      pingWorker_(tables_[TableKind::kPing], reset_, resolver_, options_.ping),
+      gameWorker_(tables_[TableKind::kGame], resolver_, options_.game) {}
+
+ProbeSession::~ProbeSession() { StopAndJoin(); }
+
+void ProbeSession::SetRowEditor(TableKind kind, RowEditor* editor) { editors_[kind] = editor; }
+
+RowEditor& ProbeSession::EditorOf(TableKind kind) {
+  return editors_[kind] != nullptr ? *editors_[kind] : tables_[kind];
+}
+
+RowId ProbeSession::AppendRow(TableKind kind, std::string_view target) {
+  return EditorOf(kind).InsertRow(tables_[kind].RowCount(), target);
+}
+
+void ProbeSession::AddDefaultRows() {
+  const PerTable<std::vector<DefaultRow>> defaults{
+      DefaultDnsRows(), DefaultPingRows(FindGatewayAddress(options_.routeTablePath)), DefaultGameRows()};
+  for (const TableKind kind : kAllTables) {
+    for (const DefaultRow& row : defaults[kind]) {
+      const RowId id = AppendRow(kind, row.target);
+      for (const auto& [column, text] : row.cells) tables_[kind].SetCell(id, column, text);
+    }
+  }
+}
+
+void ProbeSession::AppendRows(TableKind kind, const std::vector<std::string>& targets) {
+  for (const std::string& target : targets) AppendRow(kind, target);
+}
+
+bool ProbeSession::ApplyConfig(const LoadedConfig& loaded) {
+  if (!loaded.accepted) return false;
+  for (const TableKind kind : kAllTables) {
+    const auto& rows = loaded.tables[kind];
+    if (!rows) continue;  // the file ended before this table's section
+    EditorOf(kind).DeleteAllRows();
+    AppendRows(kind, *rows);
+  }
+  return true;
+}
+
+ConfigTables ProbeSession::Targets() const {
+  ConfigTables targets;
+  for (const TableKind kind : kAllTables) {
+    for (auto& row : tables_[kind].Snapshot()) targets[kind].push_back(std::move(row[cell::kTarget]));
+  }
+  return targets;
+}
+
+void ProbeSession::RestartAllCounters() {
+  // The DNS and ping workers own their tables' counters between passes (the
+  // ping worker restarts its echo numbering with them); the game worker has
+  // nothing of its own to restart.
+  reset_.Raise();
+  ResetCounters(tables_[TableKind::kGame]);
+}
+
+void ProbeSession::Start() {
+  threads_.Start([this](std::stop_token stop) { dnsWorker_.Run(std::move(stop)); });
+  threads_.Start([this](std::stop_token stop) { pingWorker_.Run(std::move(stop)); });
+  threads_.Start([this](std::stop_token stop) { gameWorker_.Run(std::move(stop)); });
+}
+
+void ProbeSession::RequestStop() { threads_.RequestStop(); }
+
+bool ProbeSession::StopWithin(std::chrono::milliseconds limit) { return threads_.StopWithin(limit); }
+
+void ProbeSession::StopAndJoin() { threads_.StopAndJoin(); }
+
+}  // namespace qnc

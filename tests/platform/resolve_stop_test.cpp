@@ -1,0 +1,48 @@
+// A name lookup that watches a stop request: it answers like the lookup it
+// runs, and a stop ends the wait for one that hangs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <stop_token>
+#include <thread>
+
+#include "platform/resolve.h"
+#include "platform/hanging_lookup.h"
+
+namespace qnc {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ResolveUnlessStopped, AnswersLikeTheLookupItRuns) {
+  const Ipv4NetOrder address = *ParseDottedQuad("10.1.2.3");
+  int calls = 0;
+  const HostLookup answering = [&](std::string_view host) -> std::optional<Ipv4NetOrder> {
+    ++calls;
+    return host == "known.test" ? std::optional(address) : std::nullopt;
+  };
+  std::stop_source running;
+  EXPECT_EQ(ResolveIpv4UnlessStopped("known.test", running.get_token(), answering), address);
+  EXPECT_EQ(ResolveIpv4UnlessStopped("unknown.test", running.get_token(), answering), std::nullopt);
+  // The system's lookup reads a dotted address without a query.
+  EXPECT_EQ(ResolveIpv4UnlessStopped("127.0.0.1", running.get_token()), ParseDottedQuad("127.0.0.1"));
+
+  std::stop_source stopped;
+  stopped.request_stop();
+  EXPECT_EQ(ResolveIpv4UnlessStopped("known.test", stopped.get_token(), answering), std::nullopt);
+  EXPECT_EQ(calls, 2) << "nothing is looked up once a stop is requested";
+}
+
+TEST(ResolveUnlessStopped, AStopEndsTheWaitForALookupThatHangs) {
+  test::HangingLookup lookup;
+  std::stop_source stop;
+  std::jthread stopper([&] {
+    if (lookup.WaitEntered(10s)) stop.request_stop();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ResolveIpv4UnlessStopped("silent.test", stop.get_token(), lookup.Function()), std::nullopt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the lookup hangs for 30 s";
+}
+
+}  // namespace
+}  // namespace qnc
