@@ -1,20 +1,6 @@
 #include "cli/cli_options.h"
 
-#include <charconv>
-
 namespace qnc {
-
-namespace {
-
-template <typename Number>
-std::optional<Number> ParseNumber(const std::string& text, Number low, Number high) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
-  return value;
-}
-
-}  // namespace
 
 const char* CliUsage() {
   return "Usage: quorix-probe [options]\n"

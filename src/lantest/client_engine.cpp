@@ -47,14 +47,13 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   context.log.Prepend(ConnectingLine(settings.port));
 
   // Each attempt is bounded by the connect cap and this thread's stop; a
-  // failed attempt is followed by a retry line, a second's pause and a look
-  // at the stop flag. Some systems refuse a second connect on one socket, so
-  // every retry starts from a fresh one.
+  // failed attempt is followed by a retry line and a second's pause, which a
+  // stop ends. Some systems refuse a second connect on one socket, so every
+  // retry starts from a fresh one.
   while (socket->Connect(address, port, kConnectTimeoutMs, stop) != ConnectResult::kConnected) {
     if (stop.stop_requested()) return;
     context.log.Prepend(RetryLine(settings.port));
     if (!SleepUnlessStopped(stop, kRetryDelay)) return;
-    if (context.state.stop.load() == 1) return;
     socket = OpenClientSocket(context);
     if (!socket) return;
   }
@@ -67,7 +66,7 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   context.log.Replace(kConnectedText);
   std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
   WriteClientGreeting(sendBuffer, hostName);
-  if (StopRaised(context, stop)) return;
+  if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
   const std::stop_callback wake(stop, [&socket] { socket->Shutdown(); });
 
@@ -82,7 +81,7 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
     context.state.clientMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
       context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
     });
-    if (StopRaised(context, stop)) break;
+    if (stop.stop_requested()) break;
   }
 }
 

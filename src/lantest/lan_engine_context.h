@@ -1,10 +1,9 @@
 #pragma once
 #include <atomic>
 
-#include "lantest/console_lines.h"
 #include "lantest/lan_log.h"
 #include "lantest/lan_test_state.h"
-#include "lantest/local_clock.h"
+#include "lantest/log_lines.h"
 #include "platform/ticks.h"
 
 namespace qnc {
@@ -17,8 +16,9 @@ struct LanEngineCounters {
   std::atomic<int> connectionsRefused{0};
 };
 
-// What every LAN test thread works with besides its own socket. The owner of
-// the threads keeps all of it alive until it has joined them.
+// What every LAN test thread works with besides its own socket and its stop
+// token. The owner of the threads keeps all of it alive until it has joined
+// them.
 struct LanEngineContext {
   LanTestState& state;
   LanLog& log;
@@ -27,11 +27,5 @@ struct LanEngineContext {
   const TickSource& ticks;
   const LocalClock& clock;
 };
-
-// True when the test threads are asked to end: the shared flag, or this
-// thread's own stop request from its owner.
-inline bool StopRaised(const LanEngineContext& context, const std::stop_token& stop) {
-  return context.state.stop.load() == 1 || stop.stop_requested();
-}
 
 }  // namespace qnc

@@ -36,8 +36,6 @@ std::optional<ChunkSizes> ServerSizesFor(int mode);
 struct LanTestState {
   LanTestState();
 
-  // 1 asks every test thread to end; a listener that ends sets it back to 0.
-  std::atomic<int> stop{0};
   std::atomic<int> mode{0};
   std::atomic<ChunkSizes> serverSizes{kUnappliedSizes};
   std::atomic<ChunkSizes> clientSizes{kUnappliedSizes};

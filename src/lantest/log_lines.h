@@ -3,10 +3,27 @@
 #include <string>
 #include <string_view>
 
-#include "lantest/local_clock.h"
 #include "lantest/throughput_meter.h"
 
 namespace qnc {
+
+// Hour, minute and second of the local wall-clock time, which stamps the
+// report lines.
+struct TimeOfDay {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Source of the local time of day; tests substitute a fixed one.
+class LocalClock {
+ public:
+  virtual ~LocalClock() = default;
+  virtual TimeOfDay Now() const = 0;
+};
+
+// The system's local time.
+const LocalClock& SystemLocalClock();
 
 // The texts that the LAN test writes into its log, each with its "\r\n".
 

@@ -80,7 +80,6 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     const AcceptOutcome outcome = AcceptOne(stop, *listener, parts.listenSocket, accepted);
     if (outcome == AcceptOutcome::kStopped) break;
     if (outcome == AcceptOutcome::kFailed) {
-      if (context.state.stop.load() == 1) break;
       if (!SleepUnlessStopped(stop, kAcceptRetryDelay)) break;
       continue;
     }
@@ -101,14 +100,13 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     });
   }
   parts.listenSocket.CloseIfHolding(listener.get());
-  context.state.stop.store(0);
 }
 
 void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket) {
   std::vector<std::uint8_t> sendBuffer(kLanBufferSize);
   std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
   // A connection accepted while a stop is pending is dropped at once.
-  if (StopRaised(context, stop)) return;
+  if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
   const std::stop_callback wake(stop, [&socket] { socket.Shutdown(); });
 
@@ -129,7 +127,7 @@ void ConnectionThread(std::stop_token stop, const LanEngineContext& context, Tcp
     context.state.serverMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
       context.log.Prepend(ServerReportLine(context.clock.Now(), deltas));
     });
-    if (StopRaised(context, stop)) break;
+    if (stop.stop_requested()) break;
   }
 }
 

@@ -27,10 +27,8 @@ struct LanServerParts {
 };
 
 // Listens on the settings' port and starts one ConnectionThread per accepted
-// client. Ends when an accept fails while the shared stop flag is raised (the
-// owner closes the listening socket to make it fail) or when its own stop is
-// requested; on the way out it lowers the shared flag, which tells a waiting
-// owner that the listener has ended.
+// client, until its stop is requested. A failed accept (the owner closed the
+// listening socket, or the system refused) is retried every 100 ms.
 void ServerListenThread(std::stop_token stop, const LanEngineContext& context, const LanServerParts& parts,
                         LanServerSettings settings);
 

@@ -29,9 +29,11 @@ TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "准备连接服务器:" + std::to_string(port) + "......") << "the first line sinks to the bottom";
 
-  client.controller.EndClientRun();
-  EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
-  EXPECT_EQ(client.state.stop.load(), 1) << "the stop command leaves the flag raised";
+  const auto stopPressed = std::chrono::steady_clock::now();
+  client.controller.StopClients();
+  EXPECT_EQ(client.controller.ClientsRunning(), 0u) << "the stop command returns once its clients have ended";
+  EXPECT_LT(std::chrono::steady_clock::now() - stopPressed, std::chrono::milliseconds(1500))
+      << "a stop wakes the retry pause";
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 0);
 }
 
@@ -60,11 +62,10 @@ TEST(LanClientTest, StopCommandEndsARunningTest) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.BeginClientRun(0, 4, LanClientSettings{"127.0.0.1", port});
-  EXPECT_EQ(client.state.stop.load(), 0);
+  client.controller.StartClients(0, 4, LanClientSettings{"127.0.0.1", port});
   ASSERT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == 4; }));
-  client.controller.EndClientRun();
-  EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
+  client.controller.StopClients();
+  EXPECT_EQ(client.controller.ClientsRunning(), 0u);
   EXPECT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == 0; }));
   EXPECT_EQ(server.controller.ListenersRunning(), 1u) << "the server goes on listening";
 }
@@ -75,13 +76,13 @@ TEST(LanClientTest, SecondRunCarriesTheTotalsOver) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.BeginClientRun(1, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(1, 1, LanClientSettings{"127.0.0.1", port});
   ASSERT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().receivedTotal > 0; }));
-  client.controller.EndClientRun();
-  ASSERT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
+  client.controller.StopClients();
+  ASSERT_EQ(client.controller.ClientsRunning(), 0u);
   const std::int64_t firstRun = client.state.clientMeter.Read().receivedTotal;
 
-  client.controller.BeginClientRun(1, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(1, 1, LanClientSettings{"127.0.0.1", port});
   EXPECT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().receivedTotal > firstRun; }));
   // The new connection replaced the log; a report line of the new run follows.
   EXPECT_TRUE(WaitUntil([&] {

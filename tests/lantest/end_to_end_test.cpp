@@ -30,7 +30,6 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
 
-  client.controller.RestartClientReportClock();
   client.controller.StartClients(static_cast<int>(mode), threads, LanClientSettings{"127.0.0.1", port});
   const std::regex connectionLine("^连接IP 127\\.0\\.0\\.1 主机名： " + Escaped(WireHostName(LocalHostName())) + "!$");
   ASSERT_TRUE(WaitUntil([&] {

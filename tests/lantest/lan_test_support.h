@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "lantest/console_lines.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_log_store.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
-#include "lantest/local_clock.h"
+#include "lantest/log_lines.h"
 #include "platform/tcp_socket.h"
 #include "platform/ticks.h"
 

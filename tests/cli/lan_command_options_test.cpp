@@ -3,8 +3,8 @@
 #include <sstream>
 #include <stop_token>
 
-#include "lantest/lan_command.h"
-#include "lantest/lan_command_options.h"
+#include "cli/lan_command.h"
+#include "cli/lan_command_options.h"
 
 namespace qnc {
 namespace {
@@ -58,9 +58,9 @@ TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
   };
   for (const auto& c : cases) {
     const auto parsed = ParseLanCommand(c.args);
-    ASSERT_TRUE(std::holds_alternative<LanCommandError>(parsed)) << ::testing::PrintToString(c.args);
-    EXPECT_NE(std::get<LanCommandError>(parsed).message.find(c.mentions), std::string::npos)
-        << std::get<LanCommandError>(parsed).message;
+    ASSERT_TRUE(std::holds_alternative<CliError>(parsed)) << ::testing::PrintToString(c.args);
+    EXPECT_NE(std::get<CliError>(parsed).message.find(c.mentions), std::string::npos)
+        << std::get<CliError>(parsed).message;
 
     std::ostringstream out, err;
     EXPECT_EQ(RunLanCommand(c.args, out, err, std::stop_token()), 2);

@@ -1,12 +1,11 @@
-#include "lantest/lan_command.h"
+#include "cli/lan_command.h"
 
 #include <algorithm>
 #include <chrono>
 #include <variant>
 
-#include "lantest/console_lines.h"
-#include "lantest/console_log.h"
-#include "lantest/lan_command_options.h"
+#include "cli/lan_command_options.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
 #include "platform/stop_sleep.h"
@@ -30,7 +29,7 @@ int RunServer(const LanServerCommand& command, std::ostream& out, std::ostream& 
   controller.Shutdown();
   if (listenerFailed) {
     err << "lan-server: cannot listen on TCP port " << command.port << "\n";
-    return 1;
+    return kExitFailed;
   }
   return 0;
 }
@@ -40,7 +39,6 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
   ConsoleLog log(console);
   LanTestState state;
   LanTestController controller(state, log, console);
-  controller.RestartClientReportClock();
   controller.StartClients(static_cast<int>(command.mode), command.connections,
                           LanClientSettings{command.address, command.port});
   // Runs for the given time, or until Ctrl-C, or until every connection has ended.
@@ -53,7 +51,7 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
   controller.Shutdown();
   if (controller.Counters().clientsConnected.load() == 0) {
     err << "lan-client: no connection to " << command.address << ":" << command.port << "\n";
-    return 1;
+    return kExitFailed;
   }
   return 0;
 }
@@ -62,10 +60,10 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
 
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop) {
   const LanCommand command = ParseLanCommand(args);
-  if (const auto* error = std::get_if<LanCommandError>(&command)) {
+  if (const auto* error = std::get_if<CliError>(&command)) {
     err << "error: " << error->message << "\n";
     PrintLanUsage(err);
-    return 2;
+    return kExitBadOptions;
   }
   if (std::holds_alternative<LanUsageRequest>(command)) {
     PrintLanUsage(out);

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <thread>
 
-#include "lan_test_support.h"
-#include "lantest/lan_command.h"
+#include "lantest/lan_test_support.h"
+#include "cli/lan_command.h"
 
 namespace qnc {
 namespace {
