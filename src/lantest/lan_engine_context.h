@@ -12,6 +12,7 @@ namespace qnc {
 // (the headless front end's result, tests).
 struct LanEngineCounters {
   std::atomic<int> clientsConnected{0};
+  std::atomic<int> clientsRefused{0};  // connected, then closed by the server before it sent anything
   std::atomic<int> connectionsAccepted{0};
   std::atomic<int> connectionsRefused{0};
 };

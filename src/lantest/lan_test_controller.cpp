@@ -6,13 +6,13 @@ LanTestController::LanTestController(LanTestState& state, LanLog& log, ConsoleLi
                                      const TickSource& ticks, const LocalClock& clock, int maxConnections)
     : state_(state),
       context_{state, log, console, counters_, ticks, clock},
-      maxConnections_(maxConnections) {}
+      limits_(maxConnections) {}
 
 LanTestController::~LanTestController() { Shutdown(); }
 
 void LanTestController::StartListener(int serverPort) {
   listeners_.JoinFinished();
-  const LanServerParts parts{listenSocket_, connections_, maxConnections_};
+  const LanServerParts parts{listenSocket_, connections_, limits_};
   listeners_.Start([this, parts, serverPort](std::stop_token stop) {
     ServerListenThread(std::move(stop), context_, parts, LanServerSettings{serverPort});
   });
@@ -29,9 +29,9 @@ void LanTestController::ChangePort(int serverPort) {
 void LanTestController::StartClients(int mode, int threadCount, const LanClientSettings& settings) {
   RestartClientReportClock();
   clients_.StopAndJoin();
-  ApplyClientMode(state_, mode);
   for (int i = 0; i < threadCount; ++i) {
-    clients_.Start([this, settings](std::stop_token stop) { ClientThread(std::move(stop), context_, settings); });
+    clients_.Start(
+        [this, settings, mode](std::stop_token stop) { ClientThread(std::move(stop), context_, settings, mode); });
   }
 }
 

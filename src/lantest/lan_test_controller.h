@@ -41,7 +41,7 @@ class LanTestController {
   void ChangePort(int serverPort);
 
   // The start command: ends the clients of an earlier run, starts the client
-  // meter's report second afresh, applies the mode and starts threadCount clients.
+  // meter's report second afresh and starts threadCount clients in the mode.
   void StartClients(int mode, int threadCount, const LanClientSettings& settings);
   // The stop command: starts the report second afresh and ends the clients.
   void StopClients();
@@ -62,7 +62,7 @@ class LanTestController {
   LanEngineCounters counters_;
   LanEngineContext context_;
   ListenSocketSlot listenSocket_;
-  int maxConnections_;
+  ConnectionLimits limits_;
   // Declared last: destroyed (stopped and joined) before what they refer to.
   ThreadGroup connections_;
   ThreadGroup listeners_;

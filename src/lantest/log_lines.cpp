@@ -71,6 +71,10 @@ std::string ConnectionRefusedLine(std::string_view clientAddress, int limit) {
   return "连接IP " + std::string(clientAddress) + " 已断开: 同时测试的连接已达上限 " + std::to_string(limit) + "\r\n";
 }
 
+std::string SourceRefusedLine(std::string_view clientAddress, int limit) {
+  return "连接IP " + std::string(clientAddress) + " 已断开: 来自该地址的连接已达上限 " + std::to_string(limit) + "\r\n";
+}
+
 std::string ConnectingLine(int port) { return Format("准备连接服务器:%d......\r\n", port); }
 
 std::string RetryLine(int port) { return Format("重试连接服务器:%d......\r\n", port); }

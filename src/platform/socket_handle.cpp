@@ -64,4 +64,6 @@ int LastSocketError() { return errno; }
 
 const char* SocketErrorText(int error) { return std::strerror(error); }
 
+bool IsTimeoutError(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
 }  // namespace qnc

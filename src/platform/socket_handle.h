@@ -39,5 +39,7 @@ WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {
 // The last socket error number of this thread, and its text.
 int LastSocketError();
 const char* SocketErrorText(int error);
+// True for the error of a send or receive whose time-out passed.
+bool IsTimeoutError(int error);
 
 }  // namespace qnc

@@ -47,6 +47,8 @@ TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
       {{"lan-server", "--port"}, "needs a value"},
       {{"lan-server", "--port", "0"}, "--port"},
       {{"lan-server", "--port", "65536"}, "--port"},
+      {{"lan-client", "--address", "1.2.3.4", "--port", "99999"}, "from 1 to 65535"},
+      {{"lan-client", "--address", "1.2.3.4", "--port", "-1"}, "from 1 to 65535"},
       {{"lan-server", "--port", "80x"}, "--port"},
       {{"lan-server", "--address", "1.2.3.4"}, "--address"},
       {{"lan-client"}, "--address is required"},

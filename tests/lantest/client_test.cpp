@@ -14,13 +14,14 @@ using testing::Loopback;
 using testing::WaitUntil;
 
 // Nothing listens: the client logs its connecting line, then a retry line
-// about once a second, until the stop command ends it.
+// about once a second, until the stop command ends it. A port number beyond
+// 16 bits is used by its low 16 bits, and the lines name that port.
 TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   const std::uint16_t port = testing::FreeLoopbackPort();
   ASSERT_NE(port, 0);
   LanSide client;
   const auto started = std::chrono::steady_clock::now();
-  client.controller.StartClients(0, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(0, 1, LanClientSettings{"127.0.0.1", port + 65536});
   const std::regex retry("^重试连接服务器:" + std::to_string(port) + "\\.{6}$");
   ASSERT_TRUE(WaitUntil([&] { return CountMatching(client.Lines(), retry) >= 3; }));
   // Each retry waits a full second before the next attempt.
@@ -53,6 +54,7 @@ TEST(LanClientTest, SilentServerEndsTheClients) {
   EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 4);
   EXPECT_EQ(CountMatching(client.Lines(), testing::kClientReport), 0);
+  EXPECT_EQ(client.controller.Counters().clientsRefused.load(), 0) << "silence is no refusal";
 }
 
 // The stop command ends transferring clients; the server's connection

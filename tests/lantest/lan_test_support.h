@@ -117,8 +117,8 @@ inline Ipv4NetOrder Loopback() { return ParseDottedQuad("127.0.0.1").value(); }
 
 // One side of a test: its own state, log, captured standard output and controller.
 struct LanSide {
-  explicit LanSide(int maxConnections = kMaxServedConnections)
-      : controller(state, log, console, SystemTicks(), SystemLocalClock(), maxConnections) {}
+  explicit LanSide(int maxConnections = kMaxServedConnections, const TickSource& ticks = SystemTicks())
+      : controller(state, log, console, ticks, SystemLocalClock(), maxConnections) {}
 
   // The captured standard output; read it once the threads that write it have ended.
   std::string ConsoleText() const { return consoleStream.str(); }
