@@ -232,7 +232,7 @@ TEST(LanServerTest, ChangePortMovesTheListener) {
   EXPECT_EQ(old.Connect(Loopback(), oldPort, 3000), ConnectResult::kFailed);
 }
 
-// Closing ends the listener and every connection thread, lowers the flag,
+// Closing ends the listener and every connection thread,
 // and the port can be bound again at once.
 TEST(LanServerTest, CloseEndsEverythingAndFreesThePort) {
   const std::uint16_t port = testing::FreeLoopbackPort();
