@@ -17,7 +17,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 
-#include "lantest/lan_log_view.h"
+#include "lan_dialog/lan_log_view.h"
 #endif
 
 namespace {

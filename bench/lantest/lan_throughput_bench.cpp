@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "lantest/console_lines.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_log_store.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gpu/gpu_worker.h"
-#include "lantest/lan_speed_dlg.h"
+#include "lan_dialog/lan_speed_dlg.h"
 #include "probe/probe_session.h"
 
 class QAction;

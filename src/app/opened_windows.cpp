@@ -2,7 +2,7 @@
 // pages and the LAN test. The workers go on measuring behind each of them.
 #include "app/about_dlg.h"
 #include "app/main_window.h"
-#include "lantest/lan_presets.h"
+#include "lan_dialog/lan_presets.h"
 #include "web/page_addresses.h"
 
 namespace qnc {

@@ -1,20 +1,10 @@
 #include "cli/cli_options.h"
 
-#include <charconv>
-
 #include "platform/ipv4.h"
 
 namespace qnc {
 
 namespace {
-
-template <typename Number>
-std::optional<Number> ParseNumber(const std::string& text, Number low, Number high) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
-  return value;
-}
 
 // The DNS server box takes any text, but here a text that is no dotted IPv4
 // address would only leave every DNS row waiting out its time-out.

@@ -1,7 +1,9 @@
 #pragma once
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -20,9 +22,26 @@ struct CliOptions {
   bool HasHostOptions() const { return !dns.empty() || !ping.empty() || !game.empty(); }
 };
 
+// A text that says what is wrong with the options. Every front end command
+// prints it and exits with kExitBadOptions.
 struct CliError {
   std::string message;
 };
+
+// Exit statuses of quorix-probe: bad options, and a run that could not do
+// what it was asked (nothing to listen on, nothing measured).
+inline constexpr int kExitBadOptions = 2;
+inline constexpr int kExitFailed = 1;
+
+// The whole text as a decimal number from low to high; nothing for anything
+// else (signs, blanks, trailing characters, values out of range).
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text, Number low, Number high) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
+  return value;
+}
 
 // Parses the arguments after the program name.
 std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args);

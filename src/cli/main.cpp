@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/lan_command.h"
 #include "cli/run_probe.h"
-#include "lantest/lan_command.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   const auto parsed = qnc::ParseCliOptions(args);
   if (const auto* error = std::get_if<qnc::CliError>(&parsed)) {
     std::cerr << "quorix-probe: " << error->message << "\n";
-    return 2;
+    return qnc::kExitBadOptions;
   }
   const auto& options = std::get<qnc::CliOptions>(parsed);
   if (options.help) {

@@ -39,22 +39,22 @@ std::size_t Clamp(std::int32_t size) {
 
 }  // namespace
 
-void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClientSettings settings) {
+void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClientSettings settings, int mode) {
   auto socket = OpenClientSocket(context);
   if (!socket) return;
   const Ipv4NetOrder address = InetAddr(settings.address);
+  // The lines name the port the socket uses, the field's low 16 bits.
   const std::uint16_t port = SocketPort(settings.port);
-  context.log.Prepend(ConnectingLine(settings.port));
+  context.log.Prepend(ConnectingLine(port));
 
   // Each attempt is bounded by the connect cap and this thread's stop; a
-  // failed attempt is followed by a retry line, a second's pause and a look
-  // at the stop flag. Some systems refuse a second connect on one socket, so
-  // every retry starts from a fresh one.
+  // failed attempt is followed by a retry line and a second's pause, which a
+  // stop ends. Some systems refuse a second connect on one socket, so every
+  // retry starts from a fresh one.
   while (socket->Connect(address, port, kConnectTimeoutMs, stop) != ConnectResult::kConnected) {
     if (stop.stop_requested()) return;
-    context.log.Prepend(RetryLine(settings.port));
+    context.log.Prepend(RetryLine(port));
     if (!SleepUnlessStopped(stop, kRetryDelay)) return;
-    if (context.state.stop.load() == 1) return;
     socket = OpenClientSocket(context);
     if (!socket) return;
   }
@@ -67,22 +67,35 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   context.log.Replace(kConnectedText);
   std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
   WriteClientGreeting(sendBuffer, hostName);
-  if (StopRaised(context, stop)) return;
+  if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
   const std::stop_callback wake(stop, [&socket] { socket->Shutdown(); });
 
+  sendBuffer[0] = static_cast<std::uint8_t>(mode);
+  const ChunkSizes sizes = ClientSizesFor(mode).value_or(kUnappliedSizes);
+  const std::span<const std::uint8_t> chunk(sendBuffer.data(), Clamp(sizes.send));
+  const std::span<std::uint8_t> receiveSpace(receiveBuffer.data(), Clamp(sizes.receive));
+  bool receivedAny = false;
   for (;;) {
-    // The mode byte follows any later change of the process's mode.
-    sendBuffer[0] = static_cast<std::uint8_t>(context.state.mode.load());
-    const ChunkSizes sizes = context.state.clientSizes.load();
-    const long sent = socket->Send(std::span<const std::uint8_t>(sendBuffer.data(), Clamp(sizes.send)));
-    const long received = socket->Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
-    if (received <= 0) break;
+    const long sent = socket->Send(chunk);
+    const long received = socket->Receive(receiveSpace);
+    if (received <= 0) {
+      // The server sends nothing to a connection it turns away, only the
+      // close (or a reset, when our first chunk was still unread); a time-out
+      // is a server that is slow or silent.
+      const bool closedByServer = received == 0 || !IsTimeoutError(LastSocketError());
+      if (!receivedAny && closedByServer && !stop.stop_requested()) {
+        context.counters.clientsRefused.fetch_add(1);
+        context.log.Prepend(kRefusedText);
+      }
+      break;
+    }
+    receivedAny = true;
     context.state.clientMeter.Add(received, sent);
     context.state.clientMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
       context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
     });
-    if (StopRaised(context, stop)) break;
+    if (stop.stop_requested()) break;
   }
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 #include <atomic>
 
-#include "lantest/console_lines.h"
 #include "lantest/lan_log.h"
 #include "lantest/lan_test_state.h"
-#include "lantest/local_clock.h"
+#include "lantest/log_lines.h"
 #include "platform/ticks.h"
 
 namespace qnc {
@@ -13,12 +12,14 @@ namespace qnc {
 // (the headless front end's result, tests).
 struct LanEngineCounters {
   std::atomic<int> clientsConnected{0};
+  std::atomic<int> clientsRefused{0};  // connected, then closed by the server before it sent anything
   std::atomic<int> connectionsAccepted{0};
   std::atomic<int> connectionsRefused{0};
 };
 
-// What every LAN test thread works with besides its own socket. The owner of
-// the threads keeps all of it alive until it has joined them.
+// What every LAN test thread works with besides its own socket and its stop
+// token. The owner of the threads keeps all of it alive until it has joined
+// them.
 struct LanEngineContext {
   LanTestState& state;
   LanLog& log;
@@ -27,11 +28,5 @@ struct LanEngineContext {
   const TickSource& ticks;
   const LocalClock& clock;
 };
-
-// True when the test threads are asked to end: the shared flag, or this
-// thread's own stop request from its owner.
-inline bool StopRaised(const LanEngineContext& context, const std::stop_token& stop) {
-  return context.state.stop.load() == 1 || stop.stop_requested();
-}
 
 }  // namespace qnc

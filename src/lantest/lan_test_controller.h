@@ -3,12 +3,11 @@
 #include <cstdint>
 
 #include "lantest/client_engine.h"
-#include "lantest/console_lines.h"
 #include "lantest/lan_engine_context.h"
 #include "lantest/lan_log.h"
 #include "lantest/lan_test_state.h"
 #include "lantest/listen_socket_slot.h"
-#include "lantest/local_clock.h"
+#include "lantest/log_lines.h"
 #include "lantest/server_engine.h"
 #include "platform/thread_group.h"
 #include "platform/ticks.h"
@@ -21,9 +20,10 @@ namespace qnc {
 // stops and joins them all before it goes away, so no test thread outlives
 // the log and the settings it writes to.
 //
-// The waits of the commands are the dialog's: bounded sleeps on the calling
-// thread while the shared stop flag is raised. Test threads never wait for the
-// caller, so these waits cannot deadlock with them.
+// A command stops threads through their stop tokens and joins them. Every
+// test thread wakes on its stop (its sleeps and socket waits watch the token,
+// a stop shuts its socket down) and never waits for the caller, so these
+// joins are short and cannot deadlock with it.
 class LanTestController {
  public:
   LanTestController(LanTestState& state, LanLog& log, ConsoleLines& console,
@@ -36,27 +36,17 @@ class LanTestController {
   // Starts a listener on the port (the dialog does this when it opens).
   void StartListener(int serverPort);
 
-  // The change-port command: closes the listening socket, waits (at most 11
-  // times 200 ms) for the listener to end, then listens on the new port.
+  // The change-port command: ends the listener and the connections it
+  // serves, then listens on the new port.
   void ChangePort(int serverPort);
 
-  // The start command, after the button already reads "停止": raises the stop
-  // flag and waits at most 11 times 200 ms for earlier threads, lowers it,
-  // applies the mode and starts threadCount clients.
-  void BeginClientRun(int mode, int threadCount, const LanClientSettings& settings);
-  // The same without the wait, for a caller that has no earlier run.
+  // The start command: ends the clients of an earlier run, starts the client
+  // meter's report second afresh and starts threadCount clients in the mode.
   void StartClients(int mode, int threadCount, const LanClientSettings& settings);
-  // The stop command: raises the stop flag, waits at most 11 times 100 ms and
-  // then one second. The flag stays raised.
-  void EndClientRun();
-  // The client meter's next report comes a second after now.
-  void RestartClientReportClock();
+  // The stop command: starts the report second afresh and ends the clients.
+  void StopClients();
 
-  // The close command: raises the stop flag, closes the listening socket,
-  // waits for the listener as the dialog does, lowers the flag, and then
-  // stops and joins every thread this controller started.
-  void Close();
-  // Stops and joins every thread now, without touching the shared flag.
+  // The close command: stops and joins every thread this controller started.
   void Shutdown();
 
   std::uint16_t ListeningPort() const { return listenSocket_.LocalPort(); }
@@ -64,16 +54,15 @@ class LanTestController {
   std::size_t ConnectionsRunning() const { return connections_.Running(); }
   std::size_t ClientsRunning() const { return clients_.Running(); }
   const LanEngineCounters& Counters() const { return counters_; }
-  LanTestState& State() { return state_; }
 
  private:
-  void WaitWhileStopRaised(int stepMs, int maxSteps) const;
+  void RestartClientReportClock();
 
   LanTestState& state_;
   LanEngineCounters counters_;
   LanEngineContext context_;
   ListenSocketSlot listenSocket_;
-  int maxConnections_;
+  ConnectionLimits limits_;
   // Declared last: destroyed (stopped and joined) before what they refer to.
   ThreadGroup connections_;
   ThreadGroup listeners_;

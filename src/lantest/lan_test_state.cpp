@@ -4,8 +4,6 @@
 
 namespace qnc {
 
-static_assert(std::atomic<ChunkSizes>::is_always_lock_free);
-
 namespace {
 constexpr std::int32_t kChunk = 102400;
 }  // namespace
@@ -29,18 +27,6 @@ std::optional<ChunkSizes> ServerSizesFor(int mode) {
 }
 
 LanTestState::LanTestState() : clientMeter(TickCount()) {}
-
-void ApplyClientMode(LanTestState& state, int mode) {
-  std::lock_guard lock(state.modeMutex);
-  state.mode.store(mode);
-  if (const auto sizes = ClientSizesFor(mode)) state.clientSizes.store(*sizes);
-}
-
-void ApplyServerMode(LanTestState& state, int mode) {
-  std::lock_guard lock(state.modeMutex);
-  state.mode.store(mode);
-  if (const auto sizes = ServerSizesFor(mode)) state.serverSizes.store(*sizes);
-}
 
 LanTestState& SharedLanTestState() {
   static LanTestState state;

@@ -1,6 +1,8 @@
 #include "lantest/log_lines.h"
 
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 
 namespace qnc {
 
@@ -18,7 +20,26 @@ std::string Format(const char* format, Args... args) {
   return text;
 }
 
+class SystemClock final : public LocalClock {
+ public:
+  TimeOfDay Now() const override {
+    const std::time_t now = std::time(nullptr);
+    // std::localtime hands out one shared buffer; the report lines of both
+    // sides may ask at the same moment.
+    static std::mutex bufferMutex;
+    std::lock_guard lock(bufferMutex);
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr) return {};
+    return TimeOfDay{local->tm_hour, local->tm_min, local->tm_sec};
+  }
+};
+
 }  // namespace
+
+const LocalClock& SystemLocalClock() {
+  static const SystemClock clock;
+  return clock;
+}
 
 std::string FormatRate(std::int64_t bytes) {
   if (bytes > 1048576) return Format("%4.2fM ", static_cast<double>(bytes) / 1048576.0);
@@ -48,6 +69,10 @@ std::string ConnectionLine(std::string_view clientAddress, std::string_view serv
 
 std::string ConnectionRefusedLine(std::string_view clientAddress, int limit) {
   return "连接IP " + std::string(clientAddress) + " 已断开: 同时测试的连接已达上限 " + std::to_string(limit) + "\r\n";
+}
+
+std::string SourceRefusedLine(std::string_view clientAddress, int limit) {
+  return "连接IP " + std::string(clientAddress) + " 已断开: 来自该地址的连接已达上限 " + std::to_string(limit) + "\r\n";
 }
 
 std::string ConnectingLine(int port) { return Format("准备连接服务器:%d......\r\n", port); }

@@ -73,14 +73,15 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     return;
   }
   context.console.Write("Server waitting...:\n");
-  context.log.Replace(ServerStartLine(settings.port));
+  // The port the socket listens on: the field's low 16 bits, or the one the
+  // system chose for 0.
+  context.log.Replace(ServerStartLine(listener->LocalPort()));
 
   for (;;) {
     std::optional<TcpSocket::Accepted> accepted;
     const AcceptOutcome outcome = AcceptOne(stop, *listener, parts.listenSocket, accepted);
     if (outcome == AcceptOutcome::kStopped) break;
     if (outcome == AcceptOutcome::kFailed) {
-      if (context.state.stop.load() == 1) break;
       if (!SleepUnlessStopped(stop, kAcceptRetryDelay)) break;
       continue;
     }
@@ -88,48 +89,55 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     ApplyConnectionOptions(client);
     const std::string hostName = WireHostName(LocalHostName());
     const std::string clientAddress = FormatIpv4(accepted->peer);
-    if (parts.connections.Running() >= static_cast<std::size_t>(parts.maxConnections)) {
+    ConnectionLimits::Refusal refusal;
+    auto place = parts.limits.Admit(accepted->peer, refusal);
+    if (!place) {
       context.counters.connectionsRefused.fetch_add(1);
-      context.log.Append(ConnectionRefusedLine(clientAddress, parts.maxConnections));
+      context.log.Append(refusal.perSource ? SourceRefusedLine(clientAddress, refusal.limit)
+                                           : ConnectionRefusedLine(clientAddress, refusal.limit));
       continue;  // the socket closes here
     }
     context.log.Append(ConnectionLine(clientAddress, hostName));
     context.counters.connectionsAccepted.fetch_add(1);
-    auto shared = std::make_shared<TcpSocket>(std::move(client));
-    parts.connections.Start([&context, shared](std::stop_token connectionStop) {
-      ConnectionThread(std::move(connectionStop), context, std::move(*shared));
+    // The thread owns the socket and the place; both go when it ends.
+    auto served = std::make_shared<std::pair<TcpSocket, ConnectionLimits::Place>>(std::move(client), std::move(*place));
+    parts.connections.Start([&context, served](std::stop_token connectionStop) {
+      const ConnectionLimits::Place held = std::move(served->second);
+      ConnectionThread(std::move(connectionStop), context, std::move(served->first));
     });
   }
   parts.listenSocket.CloseIfHolding(listener.get());
-  context.state.stop.store(0);
 }
 
 void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket) {
   std::vector<std::uint8_t> sendBuffer(kLanBufferSize);
   std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
   // A connection accepted while a stop is pending is dropped at once.
-  if (StopRaised(context, stop)) return;
+  if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
   const std::stop_callback wake(stop, [&socket] { socket.Shutdown(); });
 
+  // This connection's sizes: its own client's first byte sets them.
+  ChunkSizes sizes = kUnappliedSizes;
   bool firstPass = true;
+  std::uint32_t lastMovedTick = context.ticks.Now();
   for (;;) {
-    const std::size_t receiveSize = Clamp(context.state.serverSizes.load().receive);
-    const long received = socket.Receive(std::span(receiveBuffer.data(), receiveSize));
+    const long received = socket.Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
     if (firstPass && received >= 1) {
-      if (const auto first = InterpretFirstChunk(std::span(receiveBuffer.data(), static_cast<std::size_t>(received)))) {
-        ApplyServerMode(context.state, first->mode);
-      }
+      const auto first = InterpretFirstChunk(std::span(receiveBuffer.data(), static_cast<std::size_t>(received)));
+      if (first && first->serverSizes) sizes = *first->serverSizes;
     }
     firstPass = false;
-    const std::size_t sendSize = Clamp(context.state.serverSizes.load().send);
-    const long sent = socket.Send(std::span<const std::uint8_t>(sendBuffer.data(), sendSize));
+    const long sent = socket.Send(std::span<const std::uint8_t>(sendBuffer.data(), Clamp(sizes.send)));
     if (received <= 0) break;
     context.state.serverMeter.Add(received, sent);
     context.state.serverMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
       context.log.Prepend(ServerReportLine(context.clock.Now(), deltas));
     });
-    if (StopRaised(context, stop)) break;
+    const std::uint32_t now = context.ticks.Now();
+    if (sent > 0) lastMovedTick = now;
+    if (static_cast<std::uint32_t>(now - lastMovedTick) >= kIdleConnectionMs) break;
+    if (stop.stop_requested()) break;
   }
 }
 

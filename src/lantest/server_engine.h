@@ -1,6 +1,7 @@
 #pragma once
 #include <stop_token>
 
+#include "lantest/connection_limits.h"
 #include "lantest/lan_engine_context.h"
 #include "lantest/lan_stream.h"
 #include "lantest/listen_socket_slot.h"
@@ -9,33 +10,34 @@
 
 namespace qnc {
 
-// Every served connection costs a thread and two megabytes of buffers, and
-// anyone on the network can connect: the server serves at most this many at
-// once and closes further ones at once.
-inline constexpr int kMaxServedConnections = 64;
+// A connection whose sends have moved no byte for this long is closed: its
+// client does not read, and would otherwise hold its place for ever (one that
+// stops sending ends at the next receive time-out anyway).
+inline constexpr std::uint32_t kIdleConnectionMs = 10000;
 
 // The dialog's values that a listener reads when it starts.
 struct LanServerSettings {
   int port = kDefaultLanPort;  // as read from the port field; the socket uses its low 16 bits
 };
 
-// Where a listener keeps its socket and starts its connection threads.
+// Where a listener keeps its socket, counts its connections and starts their threads.
 struct LanServerParts {
   ListenSocketSlot& listenSocket;
   ThreadGroup& connections;
-  int maxConnections = kMaxServedConnections;
+  ConnectionLimits& limits;
 };
 
 // Listens on the settings' port and starts one ConnectionThread per accepted
-// client. Ends when an accept fails while the shared stop flag is raised (the
-// owner closes the listening socket to make it fail) or when its own stop is
-// requested; on the way out it lowers the shared flag, which tells a waiting
-// owner that the listener has ended.
+// client, until its stop is requested. A failed accept (the owner closed the
+// listening socket, or the system refused) is retried every 100 ms. A client
+// beyond the limits is closed at once, with a line in the log and nothing
+// sent to it.
 void ServerListenThread(std::stop_token stop, const LanEngineContext& context, const LanServerParts& parts,
                         LanServerSettings settings);
 
-// Serves one client: learns the mode from the first byte received, then
-// receives and sends a chunk per pass and writes the server's report lines.
+// Serves one client: learns this connection's mode from the first byte
+// received, then receives and sends a chunk per pass and writes the server's
+// report lines.
 void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket);
 
 }  // namespace qnc

@@ -61,4 +61,7 @@ WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
 
 int LastSocketError() { return errno; }
 
+// Both names exist because POSIX allows them to differ.
+bool IsTimeoutError(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
 }  // namespace qnc

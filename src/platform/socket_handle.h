@@ -38,5 +38,7 @@ WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {
 
 // The last socket error number of this thread.
 int LastSocketError();
+// True for the error of a send or receive whose time-out passed.
+bool IsTimeoutError(int error);
 
 }  // namespace qnc

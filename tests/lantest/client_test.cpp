@@ -14,13 +14,14 @@ using testing::Loopback;
 using testing::WaitUntil;
 
 // Nothing listens: the client logs its connecting line, then a retry line
-// about once a second, until the stop command ends it.
+// about once a second, until the stop command ends it. A port number beyond
+// 16 bits is used by its low 16 bits, and the lines name that port.
 TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   const std::uint16_t port = testing::FreeLoopbackPort();
   ASSERT_NE(port, 0);
   LanSide client;
   const auto started = std::chrono::steady_clock::now();
-  client.controller.StartClients(0, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(0, 1, LanClientSettings{"127.0.0.1", port + 65536});
   const std::regex retry("^重试连接服务器:" + std::to_string(port) + "\\.{6}$");
   ASSERT_TRUE(WaitUntil([&] { return CountMatching(client.Lines(), retry) >= 3; }));
   // Each retry waits a full second before the next attempt.
@@ -29,9 +30,11 @@ TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "准备连接服务器:" + std::to_string(port) + "......") << "the first line sinks to the bottom";
 
-  client.controller.EndClientRun();
-  EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
-  EXPECT_EQ(client.state.stop.load(), 1) << "the stop command leaves the flag raised";
+  const auto stopPressed = std::chrono::steady_clock::now();
+  client.controller.StopClients();
+  EXPECT_EQ(client.controller.ClientsRunning(), 0u) << "the stop command returns once its clients have ended";
+  EXPECT_LT(std::chrono::steady_clock::now() - stopPressed, std::chrono::milliseconds(1500))
+      << "a stop wakes the retry pause";
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 0);
 }
 
@@ -51,6 +54,7 @@ TEST(LanClientTest, SilentServerEndsTheClients) {
   EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 4);
   EXPECT_EQ(CountMatching(client.Lines(), testing::kClientReport), 0);
+  EXPECT_EQ(client.controller.Counters().clientsRefused.load(), 0) << "silence is no refusal";
 }
 
 // The stop command ends transferring clients; the server's connection
@@ -60,11 +64,10 @@ TEST(LanClientTest, StopCommandEndsARunningTest) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.BeginClientRun(0, 4, LanClientSettings{"127.0.0.1", port});
-  EXPECT_EQ(client.state.stop.load(), 0);
+  client.controller.StartClients(0, 4, LanClientSettings{"127.0.0.1", port});
   ASSERT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == 4; }));
-  client.controller.EndClientRun();
-  EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
+  client.controller.StopClients();
+  EXPECT_EQ(client.controller.ClientsRunning(), 0u);
   EXPECT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == 0; }));
   EXPECT_EQ(server.controller.ListenersRunning(), 1u) << "the server goes on listening";
 }
@@ -75,13 +78,13 @@ TEST(LanClientTest, SecondRunCarriesTheTotalsOver) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.BeginClientRun(1, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(1, 1, LanClientSettings{"127.0.0.1", port});
   ASSERT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().receivedTotal > 0; }));
-  client.controller.EndClientRun();
-  ASSERT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
+  client.controller.StopClients();
+  ASSERT_EQ(client.controller.ClientsRunning(), 0u);
   const std::int64_t firstRun = client.state.clientMeter.Read().receivedTotal;
 
-  client.controller.BeginClientRun(1, 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(1, 1, LanClientSettings{"127.0.0.1", port});
   EXPECT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().receivedTotal > firstRun; }));
   // The new connection replaced the log; a report line of the new run follows.
   EXPECT_TRUE(WaitUntil([&] {

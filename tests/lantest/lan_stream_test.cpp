@@ -55,27 +55,15 @@ TEST(FirstChunkTest, FirstByteIsASignedMode) {
   EXPECT_FALSE(InterpretFirstChunk({}).has_value());
 }
 
-TEST(LanTestStateTest, ModesSetTheirSidesSizes) {
-  LanTestState state;
-  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1024000, 1024000}));
-  EXPECT_EQ(state.clientSizes.load(), (ChunkSizes{1024000, 1024000}));
-
-  ApplyServerMode(state, 7);
-  EXPECT_EQ(state.mode.load(), 7);
-  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1024000, 1024000})) << "an unknown mode leaves the sizes";
-  ApplyServerMode(state, 2);
-  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1, 102400}));
-  ApplyServerMode(state, -1);
-  EXPECT_EQ(state.mode.load(), -1);
-  EXPECT_EQ(state.serverSizes.load(), (ChunkSizes{1, 102400}));
-
-  const std::pair<int, ChunkSizes> clientCases[] = {
-      {0, {102400, 102400}}, {1, {1024, 102400}}, {2, {102400, 102400}}};
-  for (const auto& [mode, sizes] : clientCases) {
-    ApplyClientMode(state, mode);
-    EXPECT_EQ(state.mode.load(), mode);
-    EXPECT_EQ(state.clientSizes.load(), sizes) << mode;
-  }
+TEST(ChunkSizesTest, ClientSizesOfEachMode) {
+  const struct {
+    int mode;
+    std::optional<ChunkSizes> sizes;
+  } cases[] = {
+      {0, ChunkSizes{102400, 102400}}, {1, ChunkSizes{1024, 102400}}, {2, ChunkSizes{102400, 102400}},
+      {3, std::nullopt},               {-1, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ClientSizesFor(c.mode), c.sizes) << c.mode;
 }
 
 }  // namespace

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "lantest/console_lines.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_log_store.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
-#include "lantest/local_clock.h"
+#include "lantest/log_lines.h"
 #include "platform/tcp_socket.h"
 #include "platform/ticks.h"
 
@@ -117,8 +117,8 @@ inline Ipv4NetOrder Loopback() { return ParseDottedQuad("127.0.0.1").value(); }
 
 // One side of a test: its own state, log, captured standard output and controller.
 struct LanSide {
-  explicit LanSide(int maxConnections = kMaxServedConnections)
-      : controller(state, log, console, SystemTicks(), SystemLocalClock(), maxConnections) {}
+  explicit LanSide(int maxConnections = kMaxServedConnections, const TickSource& ticks = SystemTicks())
+      : controller(state, log, console, ticks, SystemLocalClock(), maxConnections) {}
 
   // The captured standard output; read it once the threads that write it have ended.
   std::string ConsoleText() const { return consoleStream.str(); }

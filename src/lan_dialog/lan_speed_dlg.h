@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "lantest/console_lines.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_log_store.h"
 #include "lantest/lan_stream.h"
 #include "lantest/lan_test_controller.h"
@@ -27,8 +27,6 @@ struct LanDialogEnvironment {
   int serverPort = kDefaultLanPort;
 };
 
-}  // namespace qnc
-
 // The LAN throughput test window. The opener sets m_preset and runs it
 // modally; "Quorix测速服务器端" (byte for byte) opens the server side, any
 // other text the client side. In both modes the window listens for test
@@ -39,13 +37,13 @@ class CLanSpeedDlg : public QDialog {
 
  public:
   explicit CLanSpeedDlg(QWidget* parent = nullptr);
-  CLanSpeedDlg(QWidget* parent, const qnc::LanDialogEnvironment& environment);
+  CLanSpeedDlg(QWidget* parent, const LanDialogEnvironment& environment);
   ~CLanSpeedDlg() override;
 
   // Caption and mode (UTF-8); read when the window is first shown.
   std::string m_preset;
-  int m_serverPort = qnc::kDefaultLanPort;
-  int m_clientPort = qnc::kDefaultLanPort;
+  int m_serverPort = kDefaultLanPort;
+  int m_clientPort = kDefaultLanPort;
   int m_threadCount = 1;
 
   // The commands of the start/stop button (client side), the change-port
@@ -58,8 +56,8 @@ class CLanSpeedDlg : public QDialog {
   // The control with this id (its objectName is the id in decimal).
   QWidget* Control(int id) const;
   // The threads and the log behind the window.
-  qnc::LanTestController& Controller() { return *controller_; }
-  const qnc::LanLogStore& Log() const { return log_; }
+  LanTestController& Controller() { return *controller_; }
+  const LanLogStore& Log() const { return log_; }
 
   // Esc and the close box end here: the close command.
   void reject() override;
@@ -74,12 +72,14 @@ class CLanSpeedDlg : public QDialog {
   template <typename T>
   T* ControlAs(int id) const;
 
-  qnc::LanDialogEnvironment environment_;
+  LanDialogEnvironment environment_;
   std::map<int, QWidget*> controls_;
   bool initialized_ = false;
   bool closed_ = false;
   // The log and the console outlive the controller, whose threads write to them.
-  qnc::LanLogStore log_;
-  std::unique_ptr<qnc::ConsoleLines> console_;
-  std::unique_ptr<qnc::LanTestController> controller_;
+  LanLogStore log_;
+  std::unique_ptr<ConsoleLines> console_;
+  std::unique_ptr<LanTestController> controller_;
 };
+
+}  // namespace qnc

@@ -12,7 +12,7 @@ namespace qnc::testing {
 class QtApplicationEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    static char name[] = "lantest_gui_tests";
+    static char name[] = "lan_dialog_gui_tests";
     static char* argv[] = {name, nullptr};
     static int argc = 1;
     app_ = new QApplication(argc, argv);

@@ -3,8 +3,8 @@
 #include <sstream>
 #include <stop_token>
 
-#include "lantest/lan_command.h"
-#include "lantest/lan_command_options.h"
+#include "cli/lan_command.h"
+#include "cli/lan_command_options.h"
 
 namespace qnc {
 namespace {
@@ -47,6 +47,8 @@ TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
       {{"lan-server", "--port"}, "needs a value"},
       {{"lan-server", "--port", "0"}, "--port"},
       {{"lan-server", "--port", "65536"}, "--port"},
+      {{"lan-client", "--address", "1.2.3.4", "--port", "99999"}, "from 1 to 65535"},
+      {{"lan-client", "--address", "1.2.3.4", "--port", "-1"}, "from 1 to 65535"},
       {{"lan-server", "--port", "80x"}, "--port"},
       {{"lan-server", "--address", "1.2.3.4"}, "--address"},
       {{"lan-client"}, "--address is required"},
@@ -58,9 +60,9 @@ TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
   };
   for (const auto& c : cases) {
     const auto parsed = ParseLanCommand(c.args);
-    ASSERT_TRUE(std::holds_alternative<LanCommandError>(parsed)) << ::testing::PrintToString(c.args);
-    EXPECT_NE(std::get<LanCommandError>(parsed).message.find(c.mentions), std::string::npos)
-        << std::get<LanCommandError>(parsed).message;
+    ASSERT_TRUE(std::holds_alternative<CliError>(parsed)) << ::testing::PrintToString(c.args);
+    EXPECT_NE(std::get<CliError>(parsed).message.find(c.mentions), std::string::npos)
+        << std::get<CliError>(parsed).message;
 
     std::ostringstream out, err;
     EXPECT_EQ(RunLanCommand(c.args, out, err, std::stop_token()), 2);

@@ -3,6 +3,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/cli_options.h"
 #include "lantest/lan_stream.h"
 #include "lantest/lan_test_state.h"
 
@@ -23,12 +24,7 @@ struct LanClientCommand {
 // --help: print the usage and succeed.
 struct LanUsageRequest {};
 
-// A text that says what is wrong with the options.
-struct LanCommandError {
-  std::string message;
-};
-
-using LanCommand = std::variant<LanServerCommand, LanClientCommand, LanUsageRequest, LanCommandError>;
+using LanCommand = std::variant<LanServerCommand, LanClientCommand, LanUsageRequest, CliError>;
 
 // Reads args[0] (the subcommand word) and its options. Ports are 1 to 65535,
 // the address a dotted IPv4 address, connections 1, 4 or 8, seconds 1 to

@@ -3,7 +3,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "lantest/lan_dialog_template.h"
+#include "lan_dialog/lan_dialog_template.h"
 
 namespace qnc {
 

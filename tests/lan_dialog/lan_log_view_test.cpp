@@ -4,7 +4,7 @@
 #include <random>
 
 #include "lantest/lan_log_store.h"
-#include "lantest/lan_log_view.h"
+#include "lan_dialog/lan_log_view.h"
 #include "qt_test_app.h"
 
 namespace qnc {

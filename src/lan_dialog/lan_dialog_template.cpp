@@ -1,4 +1,4 @@
-#include "lantest/lan_dialog_template.h"
+#include "lan_dialog/lan_dialog_template.h"
 
 namespace qnc {
 

@@ -1,10 +1,9 @@
-#include "lantest/lan_command_options.h"
+#include "cli/lan_command_options.h"
 
-#include <charconv>
 #include <optional>
 #include <string_view>
 
-#include "lantest/lan_command.h"
+#include "cli/lan_command.h"
 #include "platform/ipv4.h"
 
 namespace qnc {
@@ -13,14 +12,6 @@ namespace {
 
 constexpr int kMaxSeconds = 86400;
 
-std::optional<int> ParseWholeNumber(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
 std::optional<TransferMode> ParseMode(std::string_view text) {
   if (text == "both") return TransferMode::Both;
   if (text == "download") return TransferMode::DownloadOnly;
@@ -28,18 +19,18 @@ std::optional<TransferMode> ParseMode(std::string_view text) {
   return std::nullopt;
 }
 
-LanCommandError Error(std::string_view command, std::string_view text) {
-  return LanCommandError{std::string(command) + ": " + std::string(text)};
+CliError Error(std::string_view command, std::string_view text) {
+  return CliError{std::string(command) + ": " + std::string(text)};
 }
 
 }  // namespace
 
 LanCommand ParseLanCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return LanCommandError{"missing subcommand: lan-server or lan-client"};
+  if (args.empty()) return CliError{"missing subcommand: lan-server or lan-client"};
   const std::string_view command = args[0];
   const bool server = command == kLanServerCommand;
   if (!server && command != kLanClientCommand) {
-    return LanCommandError{"unknown subcommand '" + std::string(command) + "': use lan-server or lan-client"};
+    return CliError{"unknown subcommand '" + std::string(command) + "': use lan-server or lan-client"};
   }
   LanServerCommand serverCommand;
   LanClientCommand clientCommand;
@@ -53,7 +44,7 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
     if (at + 1 >= args.size()) return Error(command, std::string(option) + " needs a value");
     const std::string_view value = args[++at];
     if (option == "--port") {
-      const auto port = ParseWholeNumber(value, 1, 65535);
+      const auto port = ParseNumber(value, 1, 65535);
       if (!port) return Error(command, "--port must be a number from 1 to 65535, not '" + std::string(value) + "'");
       serverCommand.port = clientCommand.port = *port;
     } else if (option == "--address") {
@@ -63,7 +54,7 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
       clientCommand.address = value;
       haveAddress = true;
     } else if (option == "--connections") {
-      const auto count = ParseWholeNumber(value, 1, 8);
+      const auto count = ParseNumber(value, 1, 8);
       if (!count || (*count != 1 && *count != 4 && *count != 8)) {
         return Error(command, "--connections must be 1, 4 or 8, not '" + std::string(value) + "'");
       }
@@ -73,7 +64,7 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
       if (!mode) return Error(command, "--mode must be both, download or upload, not '" + std::string(value) + "'");
       clientCommand.mode = *mode;
     } else {
-      const auto seconds = ParseWholeNumber(value, 1, kMaxSeconds);
+      const auto seconds = ParseNumber(value, 1, kMaxSeconds);
       if (!seconds) {
         return Error(command, "--seconds must be a number from 1 to " + std::to_string(kMaxSeconds) + ", not '" +
                                   std::string(value) + "'");

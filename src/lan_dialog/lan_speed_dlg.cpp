@@ -1,4 +1,4 @@
-#include "lantest/lan_speed_dlg.h"
+#include "lan_dialog/lan_speed_dlg.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,14 +11,14 @@
 #include <QShowEvent>
 #include <iostream>
 
-#include "lantest/lan_dialog_template.h"
-#include "lantest/lan_dialog_units.h"
-#include "lantest/lan_log_font.h"
-#include "lantest/lan_log_view.h"
-#include "lantest/lan_presets.h"
+#include "lan_dialog/lan_dialog_template.h"
+#include "lan_dialog/lan_dialog_units.h"
+#include "lan_dialog/lan_log_font.h"
+#include "lan_dialog/lan_log_view.h"
+#include "lan_dialog/lan_presets.h"
 #include "lantest/port_text.h"
 
-using namespace qnc;
+namespace qnc {
 
 namespace {
 
@@ -154,9 +154,9 @@ void CLanSpeedDlg::OnStartStop() {
     m_threadCount = ThreadCountForIndex(ControlAs<QComboBox>(kLanThreadCountList)->currentIndex());
     m_clientPort = ReadPortNumber(ControlAs<QLineEdit>(kLanClientPortEdit)->text().toStdString());
     const LanClientSettings settings{ControlAs<QLineEdit>(kLanServerAddressEdit)->text().toStdString(), m_clientPort};
-    controller_->BeginClientRun(ControlAs<QComboBox>(kLanModeList)->currentIndex(), m_threadCount, settings);
+    controller_->StartClients(ControlAs<QComboBox>(kLanModeList)->currentIndex(), m_threadCount, settings);
   } else {
-    controller_->EndClientRun();
+    controller_->StopClients();
     button->setText(Text(kStartText));
   }
 }
@@ -169,7 +169,7 @@ void CLanSpeedDlg::OnChangePort() {
 void CLanSpeedDlg::OnClose() {
   if (!closed_) {
     closed_ = true;
-    controller_->Close();
+    controller_->Shutdown();
   }
   QDialog::done(QDialog::Rejected);
 }
@@ -177,3 +177,5 @@ void CLanSpeedDlg::OnClose() {
 void CLanSpeedDlg::reject() { OnClose(); }
 
 void CLanSpeedDlg::ShowLogChanges() { ApplyLogChanges(*ControlAs<QPlainTextEdit>(kLanLogEdit), log_.TakeChanges()); }
+
+}  // namespace qnc

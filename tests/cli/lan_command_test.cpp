@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
 
-#include "lan_test_support.h"
-#include "lantest/lan_command.h"
+#include "lantest/lan_test_support.h"
+#include "cli/lan_command.h"
 
 namespace qnc {
 namespace {
@@ -96,6 +97,46 @@ TEST(LanCommandTest, ClientWithNoServerRetriesThenFails) {
             1);
   EXPECT_GE(CountMatching(Lines(out.str()), std::regex("^重试连接服务器:\\d+\\.{6}$")), 1) << out.str();
   EXPECT_NE(err.str().find("no connection"), std::string::npos);
+}
+
+// A server that turns every connection away: nothing is measured, and the
+// client says so in its log and on the error stream, and fails.
+TEST(LanCommandTest, ClientTurnedAwayFails) {
+  testing::LanSide server(/*maxConnections=*/0);
+  const std::uint16_t port = server.Listen();
+  ASSERT_NE(port, 0);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunLanCommand({"lan-client", "--address", "127.0.0.1", "--port", std::to_string(port), "--seconds", "5"},
+                          out, err, std::stop_token()),
+            1);
+  EXPECT_NE(out.str().find("服务器拒绝连接"), std::string::npos) << out.str();
+  EXPECT_NE(err.str().find("before sending anything"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("nothing was measured"), std::string::npos) << err.str();
+}
+
+// The server goes away about a second into a ten-second run: the client
+// fails and says how long it measured.
+TEST(LanCommandTest, ClientWhoseServerGoesAwayFailsWithTheSecondsMeasured) {
+  auto server = std::make_unique<testing::LanSide>();
+  const std::uint16_t port = server->Listen();
+  ASSERT_NE(port, 0);
+  std::ostringstream out, err;
+  int result = -1;
+  std::jthread client([&] {
+    result = RunLanCommand({"lan-client", "--address", "127.0.0.1", "--port", std::to_string(port), "--seconds", "10"},
+                           out, err, std::stop_token());
+  });
+  ASSERT_TRUE(WaitUntil([&] { return server->state.serverMeter.Read().receivedTotal > 0; }));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  server.reset();  // closes the listener and every connection
+  client.join();
+  EXPECT_EQ(result, 1);
+  std::smatch match;
+  const std::string text = err.str();
+  ASSERT_TRUE(std::regex_search(text, match, std::regex(R"(ended before the 10 s run.*; (\d+\.\d) s were measured)")))
+      << text;
+  EXPECT_GE(std::stod(match[1]), 0.5);
+  EXPECT_LE(std::stod(match[1]), 3.0);
 }
 
 TEST(LanCommandTest, StopEndsTheClientEarly) {

@@ -1,4 +1,4 @@
-#include "lantest/lan_log_view.h"
+#include "lan_dialog/lan_log_view.h"
 
 #include <QScrollBar>
 #include <QTextCursor>

@@ -1,12 +1,15 @@
-#include "lantest/lan_command.h"
+#include "cli/lan_command.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
 #include <variant>
 
-#include "lantest/console_lines.h"
-#include "lantest/console_log.h"
-#include "lantest/lan_command_options.h"
+#include "cli/lan_command_options.h"
+#include "lantest/lan_log.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
 #include "platform/stop_sleep.h"
@@ -30,9 +33,36 @@ int RunServer(const LanServerCommand& command, std::ostream& out, std::ostream& 
   controller.Shutdown();
   if (listenerFailed) {
     err << "lan-server: cannot listen on TCP port " << command.port << "\n";
-    return 1;
+    return kExitFailed;
   }
   return 0;
+}
+
+// The time over which the client meter's totals grew, as seen by polling them.
+class MeasuredTime {
+ public:
+  void Poll(const ThroughputMeter& meter) {
+    const MeterReading reading = meter.Read();
+    const std::int64_t total = reading.receivedTotal + reading.sentTotal;
+    if (total == lastTotal_) return;
+    const auto now = Clock::now();
+    if (!first_) first_ = now;
+    last_ = now;
+    lastTotal_ = total;
+  }
+  bool Any() const { return first_.has_value(); }
+  double Seconds() const { return first_ ? std::chrono::duration<double>(last_ - *first_).count() : 0.0; }
+
+ private:
+  std::int64_t lastTotal_ = 0;
+  std::optional<Clock::time_point> first_;
+  Clock::time_point last_;
+};
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", seconds);
+  return text;
 }
 
 int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& err, std::stop_token stop) {
@@ -40,20 +70,51 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
   ConsoleLog log(console);
   LanTestState state;
   LanTestController controller(state, log, console);
-  controller.RestartClientReportClock();
   controller.StartClients(static_cast<int>(command.mode), command.connections,
                           LanClientSettings{command.address, command.port});
   // Runs for the given time, or until Ctrl-C, or until every connection has ended.
   const auto deadline = Clock::now() + std::chrono::seconds(command.seconds);
-  while (!stop.stop_requested() && controller.ClientsRunning() > 0) {
+  MeasuredTime measured;
+  bool endedEarly = false;
+  while (!stop.stop_requested()) {
+    measured.Poll(state.clientMeter);
+    if (controller.ClientsRunning() == 0) {
+      endedEarly = true;
+      break;
+    }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     SleepUnlessStopped(stop, std::min<std::chrono::milliseconds>(left, kPollInterval));
   }
   controller.Shutdown();
-  if (controller.Counters().clientsConnected.load() == 0) {
-    err << "lan-client: no connection to " << command.address << ":" << command.port << "\n";
-    return 1;
+  measured.Poll(state.clientMeter);
+
+  const LanEngineCounters& counters = controller.Counters();
+  const std::string server = command.address + ":" + std::to_string(command.port);
+  const int refused = counters.clientsRefused.load();
+  const std::string seconds = SecondsText(measured.Seconds());
+  if (counters.clientsConnected.load() == 0) {
+    err << "lan-client: no connection to " << server << "; nothing was measured\n";
+    return kExitFailed;
+  }
+  if (!measured.Any()) {
+    if (refused > 0) {
+      err << "lan-client: the server at " << server << " closed " << refused << " of " << command.connections
+          << " connections before sending anything (it takes no more connections from this address);"
+             " nothing was measured\n";
+    } else {
+      err << "lan-client: connected to " << server << " but no data came back; nothing was measured\n";
+    }
+    return kExitFailed;
+  }
+  if (refused > 0) {
+    err << "lan-client: the server at " << server << " turned away " << refused << " of " << command.connections
+        << " connections\n";
+  }
+  if (endedEarly) {
+    err << "lan-client: every connection to " << server << " ended before the " << command.seconds
+        << " s run was over (the server closed them or stopped answering); " << seconds << " were measured\n";
+    return kExitFailed;
   }
   return 0;
 }
@@ -62,10 +123,10 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
 
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop) {
   const LanCommand command = ParseLanCommand(args);
-  if (const auto* error = std::get_if<LanCommandError>(&command)) {
+  if (const auto* error = std::get_if<CliError>(&command)) {
     err << "error: " << error->message << "\n";
     PrintLanUsage(err);
-    return 2;
+    return kExitBadOptions;
   }
   if (std::holds_alternative<LanUsageRequest>(command)) {
     PrintLanUsage(out);
@@ -82,7 +143,8 @@ void PrintLanUsage(std::ostream& out) {
          "  lan-client --address A [--port N] [--connections 1|4|8] [--mode both|download|upload] [--seconds S]\n"
          "      measure against the server at dotted IPv4 address A, port N (default 10110),\n"
          "      over 1, 4 or 8 connections (default 1), both ways (default), download or upload only,\n"
-         "      for S seconds (default 10) or until Ctrl-C\n";
+         "      for S seconds (default 10) or until Ctrl-C; exits 1 when nothing was measured or every\n"
+         "      connection ended before the time was up\n";
 }
 
 bool IsLanCommand(std::string_view word) { return word == kLanServerCommand || word == kLanClientCommand; }

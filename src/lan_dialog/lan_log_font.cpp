@@ -1,4 +1,4 @@
-#include "lantest/lan_log_font.h"
+#include "lan_dialog/lan_log_font.h"
 
 #include <QFontDatabase>
 

@@ -13,9 +13,11 @@ namespace qnc {
 //   lan-client --address A [--port N] [--connections 1|4|8] [--mode both|download|upload] [--seconds S]
 // args[0] is the subcommand word ("lan-server" or "lan-client"), the rest its
 // options. The log lines and the diagnostic lines go to `out`; a request on
-// `stop` ends the run cleanly. Returns 0 on success, 1 when the test could
-// not run (the port could not be bound, no connection was ever made), 2 with
-// a message on `err` for bad options.
+// `stop` ends the run cleanly. Returns 0 on success; 1 with a message on
+// `err` when the test did not do its job: the server could not listen, or the
+// client measured nothing (no connection, the server turned it away, no data)
+// or its connections all ended before the time was up (the message gives the
+// seconds measured); 2 with a message on `err` for bad options.
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop);
 
 // The usage lines of both subcommands.

@@ -1,8 +1,14 @@
-#include "lantest/console_log.h"
+#include "lantest/lan_log.h"
 
 #include <string>
 
 namespace qnc {
+
+void ConsoleLines::Write(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  stream_ << text;
+  stream_.flush();
+}
 
 void ConsoleLog::Print(std::string_view text) {
   std::string out;
