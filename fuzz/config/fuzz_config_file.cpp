@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <span>
 #include <string>
@@ -23,12 +22,16 @@ void Check(bool condition) {
 }
 
 const std::string& FilePath() {
-  static const std::string path = [] {
-    std::string made = "/tmp/qnc_fuzz_config_" + std::to_string(::getpid()) + ".txt";
-    std::atexit([] { std::remove(FilePath().c_str()); });
-    return made;
-  }();
+  static const std::string path = "/tmp/qnc_fuzz_config_" + std::to_string(::getpid()) + ".txt";
   return path;
+}
+
+// Reads the file written for this input; the file goes again at once, since
+// libFuzzer may end the process without running exit handlers.
+qnc::LoadedConfig ReadAndRemove(std::string& why) {
+  qnc::LoadedConfig read = qnc::ReadConfig(FilePath(), &why);
+  std::remove(FilePath().c_str());
+  return read;
 }
 
 }  // namespace
@@ -46,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(out.good());
   }
   std::string why;
-  const qnc::LoadedConfig read = qnc::ReadConfig(FilePath(), &why);
+  const qnc::LoadedConfig read = ReadAndRemove(why);
   if (file.size() > qnc::kMaxConfigFileBytes) {
     Check(!read.accepted && why == "it is larger than 1 MB");
     return 0;
