@@ -44,6 +44,24 @@ bool MayReplace(const fs::path& target) {
   return FilePtr(std::fopen(target.c_str(), "rb+")) != nullptr;  // opens without creating or truncating
 }
 
+bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+// True when name is one of our temporary file names for a target named targetName:
+// "." + targetName + "." + 8 lower-case hex digits + ".tmp"
+bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
+  if (targetName.empty() || name.size() != targetName.size() + 2 + kTemporaryTagDigits + kTemporarySuffix.size()) {
+    return false;
+  }
+  if (name[0] != '.' || name.substr(1, targetName.size()) != targetName || name[1 + targetName.size()] != '.') {
+    return false;
+  }
+  const std::string_view tag = name.substr(2 + targetName.size(), kTemporaryTagDigits);
+  for (const char c : tag) {
+    if (!IsLowerHex(c)) return false;
+  }
+  return name.ends_with(kTemporarySuffix);
+}
+
 // Removes the temporary files that crashed saves of target left behind. Only regular files of our exact name
 // pattern for this target, in its own folder, and only old ones.
 void RemoveStaleTemporaries(const fs::path& target) {
@@ -79,24 +97,8 @@ std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string
   return std::nullopt;
 }
 
-bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
 }  // namespace
-
-bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
-  // "." + targetName + "." + 8 lower-case hex digits + ".tmp"
-  if (targetName.empty() || name.size() != targetName.size() + 2 + kTemporaryTagDigits + kTemporarySuffix.size()) {
-    return false;
-  }
-  if (name[0] != '.' || name.substr(1, targetName.size()) != targetName || name[1 + targetName.size()] != '.') {
-    return false;
-  }
-  const std::string_view tag = name.substr(2 + targetName.size(), kTemporaryTagDigits);
-  for (const char c : tag) {
-    if (!IsLowerHex(c)) return false;
-  }
-  return name.ends_with(kTemporarySuffix);
-}
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;

@@ -16,7 +16,4 @@ namespace qnc {
 // Returns false (with no temporary file of its own left) when anything fails.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-// True when name is one of the temporary file names WriteFileAtomically uses for a target named targetName.
-bool IsTemporaryNameOf(std::string_view name, std::string_view targetName);
-
 }  // namespace qnc

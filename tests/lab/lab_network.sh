@@ -5,7 +5,9 @@
 #        | veth
 #   router namespace  10.77.0.1/24, forwards (so it answers "net unreachable" for
 #                     10.88.0.0/16, which it has no route to), dnsmasq on 10.77.0.1:53
-#                     answering for *.lab only.
+#                     answering for *.lab only: alpha.lab, beta.lab, a CNAME chain
+#                     www.chain.lab -> mid.chain.lab -> end.chain.lab, v6only.lab with
+#                     no A record (NODATA) and the wildcard *.wild.lab.
 #
 # The two namespaces have no other interfaces: nothing can leave them.
 # Usage: lab_network.sh COMMAND [ARGS...]   (COMMAND runs in the client namespace)
@@ -59,6 +61,8 @@ printf '127.0.0.1 localhost\n' > "/etc/netns/$client/hosts"
 ip netns exec "$router" dnsmasq --keep-in-foreground --conf-file=/dev/null --no-resolv --no-hosts \
   --listen-address=10.77.0.1 --bind-interfaces --user=root --pid-file="$workdir/dnsmasq.pid" \
   --address=/alpha.lab/10.77.0.1 --address=/beta.lab/10.77.0.7 --address=/#/ \
+  --host-record=end.chain.lab,10.77.0.21 --cname=www.chain.lab,mid.chain.lab --cname=mid.chain.lab,end.chain.lab \
+  --host-record=v6only.lab,fd00::77 --address=/wild.lab/10.77.0.30 \
   --log-facility="$workdir/dnsmasq.log" &
 dnsmasq_pid=$!
 for _ in $(seq 50); do

@@ -48,17 +48,22 @@ TEST(IcmpEcho, CountersGiveOneThenTwoAndRestart) {
   EXPECT_EQ(wrapped[7], 0x02);
 }
 
+// Both builders size their vector once and fill it in place: GCC 12 at -O2 and
+// above reports false -Warray-bounds errors for the growing forms (resize of a
+// short vector, insert of a range).
 std::vector<std::uint8_t> EchoMessage(std::uint8_t type, std::uint16_t id, std::uint16_t seq) {
-  std::vector<std::uint8_t> message = {type, 0, 0, 0, static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
-                                       static_cast<std::uint8_t>(seq), static_cast<std::uint8_t>(seq >> 8)};
-  message.resize(45, 0x20);
+  std::vector<std::uint8_t> message(45, 0x20);
+  const std::uint8_t head[] = {type, 0, 0, 0, static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
+                               static_cast<std::uint8_t>(seq), static_cast<std::uint8_t>(seq >> 8)};
+  for (std::size_t i = 0; i < sizeof head; ++i) message[i] = head[i];
   return message;
 }
 
-std::vector<std::uint8_t> WithIpHeader(std::vector<std::uint8_t> message, std::uint8_t headerWords = 5) {
-  std::vector<std::uint8_t> packet(static_cast<std::size_t>(headerWords) * 4, 0);
+std::vector<std::uint8_t> WithIpHeader(const std::vector<std::uint8_t>& message, std::uint8_t headerWords = 5) {
+  const std::size_t headerBytes = static_cast<std::size_t>(headerWords) * 4;
+  std::vector<std::uint8_t> packet(headerBytes + message.size(), 0);
   packet[0] = static_cast<std::uint8_t>(0x40 | headerWords);
-  packet.insert(packet.end(), message.begin(), message.end());
+  for (std::size_t i = 0; i < message.size(); ++i) packet[headerBytes + i] = message[i];
   return packet;
 }
 
