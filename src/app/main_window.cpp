@@ -13,6 +13,7 @@
 #include "app/control_ids.h"
 #include "app/menus.h"
 #include "app/modal_runners.h"
+#include "app/ping_permission_notice.h"
 #include "app/report_view.h"
 #include "app/window_templates.h"
 #include "gpu/gpu_worker.h"
@@ -81,6 +82,7 @@ CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* p
       configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
   options_.modals = CompleteModalRunners(std::move(options_.modals));
   OnInitDialog();
+  NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
 }
 
 CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {

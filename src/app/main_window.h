@@ -10,6 +10,7 @@
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
 #include "app/template_dialog.h"
+#include "app/tray_presence.h"
 #include "app/worker_threads.h"
 #include "config/config_file.h"
 #include "platform/text_field.h"
@@ -53,7 +54,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // The web-page window that buttons 1007 and 1011 show.
   CShowBubgDlg& WebPageWindow() { return m_showBubgDlg; }
   // The notification-area icon (id 128); null until the window first goes there.
-  QSystemTrayIcon* NotificationIcon() const { return trayIcon_; }
+  QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
   const std::string& ConfigFilePath() const { return configFilePath_; }
 
@@ -69,16 +70,10 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // Carries out a menu command by its id; false when no handler serves it.
   bool OnCommand(int command);
 
-  // A system command of the window: the close command (0xF060) sends the
-  // window to the notification area, or minimises it where there is none.
-  // The window system carries out the others itself.
-  void OnSysCommand(unsigned command);
-  // The notification-area icon's events: a double click brings the window
-  // back; a right click saves the tables to the fixed file and then offers
-  // the menu whose one item ends the program.
+  // The notification-area icon's events, as TrayPresence::OnActivated
+  // handles them: the window comes back, or a right click saves the tables to
+  // the fixed file and then offers the menu whose one item ends the program.
   void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
-  void AddTrayIcon();
-  void RemoveTrayIcon();
 
  public slots:
   // The OK command (Enter) does nothing in this window.
@@ -111,7 +106,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void ShowWorkerServerText();
 
  protected:
-  // The close box: the close command, never the end of the window.
+  // The close box: into the notification area, never the end of the window.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -125,7 +120,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void OnWorkerSetServerText();
   void ConnectGpuLabels();
   void ShowOnLabel(int id, const std::string& text);
-  bool TrayAvailable() const;
+  TrayPresence& Tray();
   void OpenLanTest(std::string_view preset);
   void OpenWebPage(const QString& address);
 
@@ -139,7 +134,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   CShowBubgDlg m_showBubgDlg{this};
   MainWindowOptions options_;
   std::string configFilePath_;
-  QSystemTrayIcon* trayIcon_ = nullptr;
+  std::unique_ptr<TrayPresence> tray_;
   TableStore dnsTable_{TableKind::kDns};
   TableStore pingTable_{TableKind::kPing};
   TableStore gameTable_{TableKind::kGame};
