@@ -12,6 +12,7 @@
 #include "app/app_images.h"
 #include "app/config_file_location.h"
 #include "app/modal_runners.h"
+#include "app/ping_permission_notice.h"
 #include "app/report_view.h"
 #include "config/config_file.h"
 #include "gpu/gpu_worker.h"
@@ -64,6 +65,7 @@ CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* p
       session_(options_) {
   options_.modals = CompleteModalRunners(std::move(options_.modals));
   OnInitDialog();
+  NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
 }
 
 CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {

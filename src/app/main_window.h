@@ -9,6 +9,7 @@
 
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
+#include "app/tray_presence.h"
 #include "platform/text_field.h"
 #include "platform/thread_group.h"
 #include "probe/probe_session.h"
@@ -47,7 +48,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // The web-page window that buttons 1007 and 1011 show.
   CShowBubgDlg& WebPageWindow() { return m_showBubgDlg; }
   // The notification-area icon (id 128); null until the window first goes there.
-  QSystemTrayIcon* NotificationIcon() const { return trayIcon_; }
+  QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
   const std::string& ConfigFilePath() const { return configFilePath_; }
 
@@ -63,16 +64,10 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // Carries out a menu command by its id; false when no handler serves it.
   bool OnCommand(int command);
 
-  // A system command of the window: the close command (0xF060) sends the
-  // window to the notification area, or minimises it where there is none.
-  // The window system carries out the others itself.
-  void OnSysCommand(unsigned command);
-  // The notification-area icon's events: a double click brings the window
-  // back; a right click saves the tables to the fixed file and then offers
-  // the menu whose one item ends the program.
+  // The notification-area icon's events, as TrayPresence::OnActivated
+  // handles them: the window comes back, or a right click saves the tables to
+  // the fixed file and then offers the menu whose one item ends the program.
   void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
-  void AddTrayIcon();
-  void RemoveTrayIcon();
 
  public slots:
   // The OK command (Enter) does nothing in this window.
@@ -105,7 +100,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void ShowWorkerServerText();
 
  protected:
-  // The close box: the close command, never the end of the window.
+  // The close box: into the notification area, never the end of the window.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -119,7 +114,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void OnWorkerSetServerText();
   void ConnectGpuLabels();
   void ShowOnLabel(int id, const std::string& text);
-  bool TrayAvailable() const;
+  TrayPresence& Tray();
   void OpenLanTest(std::string_view preset);
   void OpenWebPage(const QString& address);
 
@@ -130,7 +125,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   CShowBubgDlg m_showBubgDlg{this};
   MainWindowOptions options_;
   std::string configFilePath_;
-  QSystemTrayIcon* trayIcon_ = nullptr;
+  std::unique_ptr<TrayPresence> tray_;
   // The tables and their workers; the destructor stops the workers first.
   ProbeSession session_;
   TextFieldStore gpuCount_;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct MainWindowOptions : ProbeSessionOptions {
   LanDialogEnvironment lanTest;
   // Whether the desktop has a notification area; empty: ask the desktop.
   std::function<bool()> trayAvailable;
+  // Why pings cannot be sent, or nothing when they can; empty: ask the system.
+  std::function<std::optional<std::string>()> icmpUnavailableReason;
   ModalRunners modals;
 };
 

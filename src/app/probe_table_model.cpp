@@ -67,6 +67,7 @@ QVariant ProbeTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(store_.CellAt(index.row(), index.column()));
   if (role == Qt::TextAlignmentRole) return ColumnAlignment(store_.Kind(), index.column());
+  if (role == Qt::ToolTipRole && !rowToolTip_.isEmpty()) return rowToolTip_;
   return {};
 }
 
@@ -106,6 +107,12 @@ bool ProbeTableModel::RemoveRow(int index) {
   const bool removed = store_.DeleteRow(index);
   endRemoveRows();
   return removed;
+}
+
+void ProbeTableModel::SetRowToolTip(const QString& text) {
+  rowToolTip_ = text;
+  const int rows = rowCount();
+  if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::ToolTipRole});
 }
 
 void ProbeTableModel::DeleteAllRows() {

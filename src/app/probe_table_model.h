@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QString>
 #include <atomic>
 #include <string_view>
 #include <thread>
@@ -36,6 +37,9 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   // Removes the row and its counters; false when there is no such row.
   bool RemoveRow(int index);
   void DeleteAllRows() override;
+  // The tooltip of every cell, such as why the rows cannot be measured;
+  // empty: none.
+  void SetRowToolTip(const QString& text);
 
  signals:
   // After the view has been told of the cells that workers changed.
@@ -51,6 +55,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   const std::thread::id guiThread_;
   std::atomic<bool> refreshPending_{false};
   std::atomic<bool> workerHasWritten_{false};
+  QString rowToolTip_;
 };
 
 }  // namespace qnc

@@ -25,6 +25,12 @@ std::optional<IcmpSocket> IcmpSocket::Open(std::string* whyNot) {
   return std::nullopt;
 }
 
+std::optional<std::string> IcmpUnavailableReason() {
+  std::string whyNot;
+  if (IcmpSocket::Open(&whyNot)) return std::nullopt;
+  return whyNot;
+}
+
 bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> message) {
   const sockaddr_in to = MakeSockaddr(address, 0);
   const auto sent = ::sendto(handle_.Get(), message.data(), message.size(), MSG_NOSIGNAL,

@@ -46,4 +46,8 @@ class IcmpSocket {
   Kind kind_;
 };
 
+// Why this process cannot open any ICMP socket (the text that Open gives),
+// or nothing when it can. Opens and at once closes a socket; no packet is sent.
+std::optional<std::string> IcmpUnavailableReason();
+
 }  // namespace qnc

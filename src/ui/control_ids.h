@@ -61,9 +61,6 @@ inline constexpr int kDeleteGameServer = 32778;
 inline constexpr int kCheckMenu = 32780;
 inline constexpr int kLanServer = 32783;
 inline constexpr int kLanClient = 32784;
-
-// The window system's close command (the close box).
-inline constexpr unsigned kCloseCommand = 0xF060;
 }  // namespace id
 
 // The main window's title; start-up also names its single-instance lock after it.

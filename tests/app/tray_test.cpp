@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QWindow>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "app/main_window.h"
 #include "app_test_support.h"
@@ -13,17 +16,21 @@
 namespace qnc {
 namespace {
 
+using namespace std::chrono_literals;
+
 class Tray : public ::testing::Test {
  protected:
   void SetUp() override { test::App(); }
 
   void Open(bool trayAvailable) {
+    trayAvailable_ = trayAvailable;
     MainWindowOptions options = test::StillOptions(folder_, "");
     options.defaultRows = false;
     options.dnsRows = {"a.test", "b.test"};
     options.pingRows = {"127.0.0.1"};
     options.gameRows = {"h.test:443"};
-    options.trayAvailable = [trayAvailable] { return trayAvailable; };
+    // The desktop's notification area may come and go while the window lives.
+    options.trayAvailable = [this] { return trayAvailable_; };
     options.modals.runTrayMenu = [this](QMenu& menu) { return OnMenu(menu); };
     window_ = std::make_unique<CQUORIX_NET_CHECKDlg>(options);
     window_->show();
@@ -42,6 +49,7 @@ class Tray : public ::testing::Test {
   bool IconShown() const { return window_->NotificationIcon() != nullptr && window_->NotificationIcon()->isVisible(); }
 
   QTemporaryDir folder_;
+  bool trayAvailable_ = false;
   std::unique_ptr<CQUORIX_NET_CHECKDlg> window_;
   int menus_ = 0;
   bool chooseItem_ = false;
@@ -114,6 +122,46 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kDns], (std::vector<std::string>{"a.test", "b.test", "c.test"}));
   ASSERT_EQ(finished.count(), 1);
   EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Rejected);
+}
+
+// However the window left the screen before it went into the tray, it comes
+// back from there normal, active and where it was, each time.
+TEST_F(Tray, TheWindowComesBackNormalActiveAndInPlaceEvenAfterItWasMinimised) {
+  struct Case {
+    const char* name;
+    // What the user does with the minimised window before the tray appears.
+    std::function<void(CQUORIX_NET_CHECKDlg&)> meanwhile;
+  };
+  const Case cases[] = {
+      {"restored from the task bar", [](CQUORIX_NET_CHECKDlg& window) { window.windowHandle()->showNormal(); }},
+      {"left minimised", [](CQUORIX_NET_CHECKDlg&) {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open(false);
+    window_->move(140, 90);
+    const QPoint place = window_->pos();
+    window_->close();
+    ASSERT_TRUE(window_->isMinimized()) << "without a notification area the close box minimises";
+    c.meanwhile(*window_);
+
+    trayAvailable_ = true;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      SCOPED_TRACE(cycle);
+      window_->close();
+      ASSERT_TRUE(IconShown());
+      ASSERT_FALSE(window_->isVisible());
+      emit window_->NotificationIcon()->activated(QSystemTrayIcon::DoubleClick);
+      EXPECT_FALSE(IconShown());
+      EXPECT_TRUE(window_->isVisible());
+      EXPECT_FALSE(window_->isMinimized());
+      EXPECT_FALSE(window_->windowHandle()->windowStates() & Qt::WindowMinimized);
+      // The window system's side of the window: the widget's own record of
+      // the active window lags offscreen, where hiding keeps the focus.
+      EXPECT_TRUE(test::WaitUntil([&] { return window_->windowHandle()->isActive(); }, 5s));
+      EXPECT_EQ(window_->pos(), place);
+    }
+  }
 }
 
 }  // namespace
