@@ -40,4 +40,15 @@ void TemplateDialog::FixSize() {
   setFixedSize(clientSize_.width(), clientSize_.height() + menuHeight);
 }
 
+void TemplateDialog::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    // Set while the window is still hidden, so that it opens with the focus
+    // there rather than on the first control in tab order.
+    if (QWidget* focus = template_.focusId != 0 ? Control(template_.focusId) : nullptr) {
+      focus->setFocus(Qt::OtherFocusReason);
+    }
+  }
+  QDialog::setVisible(visible);
+}
+
 }  // namespace qnc

@@ -15,7 +15,8 @@ namespace qnc {
 // A fixed-size window whose controls come from a template: its caption,
 // font, frame, menu bar and controls. Each control is a child of the client
 // area, placed at its template rectangle converted from dialog units, and
-// carries its id as objectName.
+// carries its id as objectName. As it opens, the window gives the keyboard
+// focus to the template's focus control.
 class TemplateDialog : public QDialog {
   Q_OBJECT
 
@@ -34,6 +35,8 @@ class TemplateDialog : public QDialog {
   QRect ControlRect(int id) const;
   const DialogUnits& Units() const { return units_; }
   QWidget* ClientArea() const { return client_; }
+
+  void setVisible(bool visible) override;
 
  private:
   void FixSize();
