@@ -5,8 +5,9 @@
 
 namespace qnc {
 
-// The small modal boxes that ask for a new row's text. OK (or Enter) copies the
-// edits into the members and ends the run with Accepted; Esc and the close box
+// The small modal boxes that ask for a new row's text. They open with the
+// keyboard focus in the (first) text field. OK (or Enter) copies the edits
+// into the members and ends the run with Accepted; Esc and the close box
 // end it with Rejected and copy nothing. Texts are kept exactly as typed.
 class InputBox : public TemplateDialog {
   Q_OBJECT

@@ -1,6 +1,8 @@
 #include "qt_ui/template_dialog.h"
 
 #include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
 
 #include "qt_ui/control_name.h"
 #include "qt_ui/menu_builder.h"
@@ -38,6 +40,29 @@ void TemplateDialog::FixSize() {
   if (menuBar_ != nullptr) menuBar_->setGeometry(0, 0, clientSize_.width(), menuHeight);
   client_->setGeometry(0, menuHeight, clientSize_.width(), clientSize_.height());
   setFixedSize(clientSize_.width(), clientSize_.height() + menuHeight);
+}
+
+void TemplateDialog::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    // Set while the window is still hidden, so that it opens with the focus
+    // there rather than on the first control in tab order.
+    if (QWidget* focus = template_.focusId != 0 ? Control(template_.focusId) : nullptr) {
+      focus->setFocus(Qt::OtherFocusReason);
+    }
+    if (parentWidget() == nullptr) PlaceOnScreen();
+  }
+  QDialog::setVisible(visible);
+}
+
+void TemplateDialog::PlaceOnScreen() {
+  QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  // Until the window has been shown, the window system has not told its
+  // frame: a usual one stands in, so that the caption bar fits too.
+  QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+  if (frame.isNull()) frame = kTypicalFrame;
+  // Placed here, the window counts as moved, and QDialog leaves it there.
+  move(PlacedOnScreen(shownOn->availableGeometry(), size().grownBy(frame)));
 }
 
 }  // namespace qnc

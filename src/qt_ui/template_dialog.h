@@ -15,7 +15,10 @@ namespace qnc {
 // A fixed-size window whose controls come from a template: its caption,
 // font, frame, menu bar and controls. Each control is a child of the client
 // area, placed at its template rectangle converted from dialog units, and
-// carries its id as objectName.
+// carries its id as objectName. As it opens, the window gives the keyboard
+// focus to the template's focus control and, when it has no parent window,
+// places itself centred in its screen's free area and wholly inside it (a
+// window with a parent is centred over the parent by QDialog).
 class TemplateDialog : public QDialog {
   Q_OBJECT
 
@@ -35,8 +38,11 @@ class TemplateDialog : public QDialog {
   const DialogUnits& Units() const { return units_; }
   QWidget* ClientArea() const { return client_; }
 
+  void setVisible(bool visible) override;
+
  private:
   void FixSize();
+  void PlaceOnScreen();
 
   const DialogTemplate& template_;
   DialogUnits units_;

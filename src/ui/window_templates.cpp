@@ -69,6 +69,8 @@ const DialogTemplate& AboutDialogTemplate() {
   return dialog;
 }
 
+// OK comes first in tab order in both input boxes; the box opens with the
+// focus in its (first) edit, so typing goes there at once.
 const DialogTemplate& AddHostDialogTemplate() {
   static const DialogTemplate dialog{
       .id = id::kAddHostDialog,
@@ -76,6 +78,7 @@ const DialogTemplate& AddHostDialogTemplate() {
       .widthDu = 263,
       .heightDu = 70,
       .font = kSmallWindowFont,
+      .focusId = id::kInputEdit,
       .controls = {
           {id::kOk, K::kPushButton, "确定", {103, 49, 50, 14}, style::kDefaultButton},
           {0, K::kLabel, "域名或者IP", {35, 25, 64, 22}, style::kCentred},
@@ -91,6 +94,7 @@ const DialogTemplate& GameServerDialogTemplate() {
       .widthDu = 359,
       .heightDu = 85,
       .font = kSmallWindowFont,
+      .focusId = id::kInputEdit,
       .controls = {
           {id::kOk, K::kPushButton, "确定", {118, 62, 50, 14}, style::kDefaultButton},
           {0, K::kLabel, "游戏服务器", {35, 13, 77, 15}, style::kCentred},

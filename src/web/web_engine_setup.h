@@ -2,11 +2,14 @@
 
 namespace qnc {
 
-// Call once before the QApplication is constructed. Qt WebEngine cannot run
+// Call once before the QApplication is constructed. Qt WebEngine draws
+// through an OpenGL context shared across the application, which Qt makes
+// with the application object when Qt::AA_ShareOpenGLContexts is set before
+// it (the engine crashes without one); this sets it. The engine cannot run
 // its sandbox for a process with the super-user's identity: the sandbox is
 // switched off then, and only then. The engine itself is loaded later, with
-// the first page shown (see web/web_view_module.h); it needs nothing else set
-// up front. Does nothing in a build without the embedded browser.
+// the first page shown (see web/web_view_module.h). Does nothing in a build
+// without the embedded browser.
 void PrepareWebEngineBeforeApplication();
 
 }  // namespace qnc

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "platform/dynamic_library.h"
-#include "web/engine_share_context.h"
 #include "web/web_view_module.h"
 
 namespace qnc::web {
@@ -56,8 +55,6 @@ const WebViewModule* LoadWebViewModule(const std::vector<std::string>& candidate
       failure += (failure.empty() ? "" : "; ") + path + ": no such file";
       continue;
     }
-    // Before the engine's code loads, which looks for the context as it loads.
-    ProvideEngineShareContext();
     DynamicLibrary library = DynamicLibrary::Open(path);
     if (!library) {
       failure += (failure.empty() ? "" : "; ") + library.Error();

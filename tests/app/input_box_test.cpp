@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "app/input_boxes.h"
@@ -86,6 +88,35 @@ TEST_F(InputBoxTest, OkAndEnterKeepTheTextExactlyAsTyped) {
     EXPECT_EQ(box.exec(), QDialog::Accepted);
     EXPECT_EQ(box.m_server, "8.8.8.8:999");
     EXPECT_EQ(box.m_description, "测试服");
+  }
+}
+
+// Typing goes straight into the (first) text field: the box opens with the
+// keyboard focus there, and Enter still presses OK.
+TEST_F(InputBoxTest, OpensWithTheFocusInTheTextField) {
+  struct Case {
+    std::function<std::unique_ptr<InputBox>()> make;
+    std::function<std::string(const InputBox&)> typed;
+  };
+  const Case cases[] = {
+      {[] { return std::make_unique<CAddDomainDlg>(); },
+       [](const InputBox& box) { return static_cast<const CAddDomainDlg&>(box).m_domain; }},
+      {[] { return std::make_unique<CAddPingDlg>(); },
+       [](const InputBox& box) { return static_cast<const CAddPingDlg&>(box).m_host; }},
+      {[] { return std::make_unique<CGameDlg>(); },
+       [](const InputBox& box) { return static_cast<const CGameDlg&>(box).m_server; }},
+  };
+  for (const Case& boxCase : cases) {
+    const std::unique_ptr<InputBox> box = boxCase.make();
+    SCOPED_TRACE(box->windowTitle().toStdString());
+    test::OnNextModal([&](QWidget& modal) {
+      ASSERT_TRUE(test::WaitUntil([] { return QApplication::focusWidget() != nullptr; }));
+      EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>(modal, id::kInputEdit));
+      test::Type(*QApplication::focusWidget(), QStringLiteral("example.org"));
+      test::PressKey(*QApplication::focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(box->exec(), QDialog::Accepted);
+    EXPECT_EQ(boxCase.typed(*box), "example.org");
   }
 }
 

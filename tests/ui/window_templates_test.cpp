@@ -87,6 +87,23 @@ TEST(WindowTemplatesTest, StylesSuitTheirControlKinds) {
   }
 }
 
+TEST(WindowTemplatesTest, TheFocusControlIsAnEditOfItsWindow) {
+  int withFocus = 0;
+  for (const auto& [name, dialog] : AllTemplates()) {
+    if (dialog.focusId == 0) continue;
+    SCOPED_TRACE(name);
+    ++withFocus;
+    const ControlTemplate* focus = FindControl(dialog, dialog.focusId);
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus->kind, ControlKind::kEdit);
+    EXPECT_EQ(focus->styles & (style::kHidden | style::kReadOnly), 0u);
+  }
+  // The two input boxes open ready for typing.
+  EXPECT_EQ(AddHostDialogTemplate().focusId, id::kInputEdit);
+  EXPECT_EQ(GameServerDialogTemplate().focusId, id::kInputEdit);
+  EXPECT_EQ(withFocus, 2);
+}
+
 TEST(WindowTemplatesTest, WindowsAndTheirFonts) {
   struct Case {
     const DialogTemplate& dialog;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QOpenGLContext>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -50,6 +51,28 @@ class LoadWatcher : public QObject {
 
  private:
   std::function<void(bool)> finished_;
+};
+
+// Collects the warnings Qt and the engine print while it lives.
+class WarningsSeen {
+ public:
+  WarningsSeen() { previous_ = qInstallMessageHandler(&WarningsSeen::Keep); }
+  ~WarningsSeen() {
+    qInstallMessageHandler(previous_);
+    Seen().clear();
+  }
+  bool Any(const QString& part) const { return All().contains(part); }
+  QString All() const { return Seen().join(QLatin1Char('\n')); }
+
+ private:
+  static QStringList& Seen() {
+    static QStringList seen;
+    return seen;
+  }
+  static void Keep(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg) Seen().append(message);
+  }
+  QtMessageHandler previous_ = nullptr;
 };
 
 // Types a key the way the window system delivers it, so that modality applies.
@@ -146,13 +169,18 @@ TEST_F(ShowBubgDlgTest, TheEngineIsLoadedByTheFirstOpeningOnly) {
   EXPECT_FALSE(test::IsMapped(engine));
   EXPECT_FALSE(test::IsMapped(QStringLiteral("libqnc_web_view.so")));
 
-  // Nor is the OpenGL context that the engine draws through made before.
-  EXPECT_EQ(QOpenGLContext::globalShareContext(), nullptr);
+  // The OpenGL context that the engine draws through is Qt's own, made with
+  // the application object, and the engine, loaded late, takes it as it is.
+  EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
+  QOpenGLContext* const shared = QOpenGLContext::globalShareContext();
+  EXPECT_NE(shared, nullptr);
+  const WarningsSeen warnings;
 
   const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
   EXPECT_TRUE(seen.loaded);
   EXPECT_TRUE(test::IsMapped(engine));
-  EXPECT_NE(QOpenGLContext::globalShareContext(), nullptr);
+  EXPECT_EQ(QOpenGLContext::globalShareContext(), shared);
+  EXPECT_FALSE(warnings.Any(QStringLiteral("AA_ShareOpenGLContexts"))) << warnings.All().toStdString();
 }
 
 TEST_F(ShowBubgDlgTest, LolThenPubgShowsEachButtonsPageUnderCaptionPubg) {
