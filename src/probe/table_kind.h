@@ -28,10 +28,11 @@ class PerTable {
   constexpr T& operator[](TableKind kind) { return items_[Index(kind)]; }
   constexpr const T& operator[](TableKind kind) const { return items_[Index(kind)]; }
 
-  constexpr auto begin() { return items_.begin(); }
-  constexpr auto end() { return items_.end(); }
-  constexpr auto begin() const { return items_.begin(); }
-  constexpr auto end() const { return items_.end(); }
+  // Range-for needs these exact names.
+  constexpr auto begin() { return items_.begin(); }  // NOLINT(readability-identifier-naming)
+  constexpr auto end() { return items_.end(); }      // NOLINT(readability-identifier-naming)
+  constexpr auto begin() const { return items_.begin(); }  // NOLINT(readability-identifier-naming)
+  constexpr auto end() const { return items_.end(); }      // NOLINT(readability-identifier-naming)
 
   bool operator==(const PerTable&) const = default;
 

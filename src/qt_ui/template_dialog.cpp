@@ -49,7 +49,10 @@ void TemplateDialog::setVisible(bool visible) {
     if (QWidget* focus = template_.focusId != 0 ? Control(template_.focusId) : nullptr) {
       focus->setFocus(Qt::OtherFocusReason);
     }
-    if (parentWidget() == nullptr) PlaceOnScreen();
+    if (parentWidget() == nullptr && !placed_) {
+      PlaceOnScreen();
+      placed_ = true;
+    }
   }
   QDialog::setVisible(visible);
 }

@@ -49,6 +49,9 @@ class TemplateDialog : public QDialog {
   QSize clientSize_;
   QWidget* client_;
   QMenuBar* menuBar_ = nullptr;
+  // A top-level window is placed on its first showing only; after that it
+  // stays where the user (or a restore from the tray) put it.
+  bool placed_ = false;
 };
 
 }  // namespace qnc

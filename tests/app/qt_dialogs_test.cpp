@@ -37,7 +37,11 @@ TEST(QtDialogs, FileDialogsStartAtHomeThenWhereTheLastFileWasChosen) {
   const QString chosen = QDir(folder.path()).filePath(QStringLiteral("列表.txt"));
   test::OnNextModal([&](QWidget& dialog) {
     auto& fileDialog = dynamic_cast<QFileDialog&>(dialog);
-    fileDialog.selectFile(chosen);
+    // Typed into the name box just before accepting: selectFile() would race
+    // with the dialog's own choice of the offered name once its folder loads.
+    auto* nameBox = fileDialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(nameBox, nullptr);
+    nameBox->setText(chosen);
     QMetaObject::invokeMethod(&fileDialog, "accept");
   });
   EXPECT_EQ(ChooseConfigFile(owner, QFileDialog::AcceptSave), chosen);
