@@ -51,13 +51,9 @@ std::optional<std::uint16_t> IcmpSocket::SystemEchoIdentifier() const {
 
 std::optional<IcmpSocket::Received> IcmpSocket::Receive(std::span<std::uint8_t> buffer, int timeoutMs,
                                                         std::stop_token stop) {
-  if (WaitReadable(handle_.Get(), timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
-  sockaddr_in from{};
-  socklen_t fromLength = sizeof from;
-  const auto received = ::recvfrom(handle_.Get(), buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
-  if (received < 0) return std::nullopt;
-  return Received{static_cast<std::size_t>(received), from.sin_addr.s_addr, kind_ == Kind::kRaw};
+  const auto datagram = ReceiveDatagram(handle_.Get(), buffer, timeoutMs, std::move(stop));
+  if (!datagram) return std::nullopt;
+  return Received{datagram->size, datagram->from.sin_addr.s_addr, kind_ == Kind::kRaw};
 }
 
 }  // namespace qnc

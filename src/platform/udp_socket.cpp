@@ -30,13 +30,9 @@ bool UdpSocket::SendTo(Ipv4NetOrder address, std::uint16_t port, std::span<const
 
 std::optional<UdpSocket::Datagram> UdpSocket::ReceiveFrom(std::span<std::uint8_t> buffer, int timeoutMs,
                                                           std::stop_token stop) {
-  if (WaitReadable(handle_.Get(), timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
-  sockaddr_in from{};
-  socklen_t fromLength = sizeof from;
-  const auto received = ::recvfrom(handle_.Get(), buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
-  if (received < 0) return std::nullopt;
-  return Datagram{static_cast<std::size_t>(received), from.sin_addr.s_addr, ntohs(from.sin_port)};
+  const auto datagram = ReceiveDatagram(handle_.Get(), buffer, timeoutMs, std::move(stop));
+  if (!datagram) return std::nullopt;
+  return Datagram{datagram->size, datagram->from.sin_addr.s_addr, ntohs(datagram->from.sin_port)};
 }
 
 }  // namespace qnc
