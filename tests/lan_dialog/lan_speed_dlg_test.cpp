@@ -106,6 +106,8 @@ TEST(LanSpeedDlgTest, PresetChoosesModeControlsAndCaption) {
 
 TEST(LanSpeedDlgTest, LayoutFollowsTheTemplateInDialogUnits) {
   DialogUnderTest under(kLanServerPreset);
+  // The smaller windows' 8-point font sets the size of a dialog unit.
+  EXPECT_EQ(under.dialog.font().pointSize(), 8);
   const DialogUnits units = DialogUnits::ForFont(under.dialog.font());
   const DialogTemplate& layout = LanTestDialogTemplate();
   EXPECT_EQ(under.dialog.size(), units.ToPixels(layout.widthDu, layout.heightDu));
