@@ -1,6 +1,4 @@
 #pragma once
-#include <QDialog>
-#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -10,11 +8,8 @@
 #include "lantest/lan_stream.h"
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
+#include "qt_ui/template_dialog.h"
 
-class QComboBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QShowEvent;
 
 namespace qnc {
@@ -22,8 +17,8 @@ namespace qnc {
 // Where the dialog's test runs: the process's shared state and standard
 // output unless a test hands in its own, and the port its listener starts on.
 struct LanDialogEnvironment {
-  LanTestState* state = nullptr;   // SharedLanTestState() when null
-  std::ostream* console = nullptr; // std::cout when null
+  LanTestState* state = nullptr;    // SharedLanTestState() when null
+  std::ostream* console = nullptr;  // std::cout when null
   int serverPort = kDefaultLanPort;
 };
 
@@ -31,8 +26,10 @@ struct LanDialogEnvironment {
 // modally; "Quorix测速服务器端" (byte for byte) opens the server side, any
 // other text the client side. In both modes the window listens for test
 // clients from the moment it opens until it closes. Closing it stops and
-// joins every test thread it started.
-class CLanSpeedDlg : public QDialog {
+// joins every test thread it started. Its controls are those of the LAN
+// test window's template (ui/lan_test_template), both modes' at once; the
+// mode decides which of them show.
+class CLanSpeedDlg : public TemplateDialog {
   Q_OBJECT
 
  public:
@@ -53,8 +50,6 @@ class CLanSpeedDlg : public QDialog {
   void OnClose();
 
   bool IsServerMode() const;
-  // The control with this id (its objectName is the id in decimal).
-  QWidget* Control(int id) const;
   // The threads and the log behind the window.
   LanTestController& Controller() { return *controller_; }
   const LanLogStore& Log() const { return log_; }
@@ -66,14 +61,11 @@ class CLanSpeedDlg : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void BuildControls();
+  void ConnectCommands();
   void OnInitDialog();
   void ShowLogChanges();
-  template <typename T>
-  T* ControlAs(int id) const;
 
   LanDialogEnvironment environment_;
-  std::map<int, QWidget*> controls_;
   bool initialized_ = false;
   bool closed_ = false;
   // The log and the console outlive the controller, whose threads write to them.

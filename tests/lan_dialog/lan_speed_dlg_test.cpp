@@ -11,13 +11,12 @@
 #include <sstream>
 
 #include "lantest/lan_test_support.h"
-#include "lan_dialog/lan_dialog_template.h"
-#include "lan_dialog/lan_dialog_units.h"
 #include "lan_dialog/lan_log_font.h"
 #include "lan_dialog/lan_log_view.h"
 #include "lan_dialog/lan_presets.h"
 #include "lan_dialog/lan_speed_dlg.h"
 #include "qt_test_app.h"
+#include "ui/lan_test_template.h"
 
 namespace qnc {
 namespace {
@@ -43,7 +42,7 @@ struct DialogUnderTest {
     EXPECT_NE(control, nullptr) << id;
     return control;
   }
-  std::string LogText() { return LogViewText(*Get<QPlainTextEdit>(kLanLogEdit)); }
+  std::string LogText() { return LogViewText(*Get<QPlainTextEdit>(id::kLanLogEdit)); }
 
   LanTestState state;
   std::ostringstream console;
@@ -72,25 +71,27 @@ TEST(LanSpeedDlgTest, PresetChoosesModeControlsAndCaption) {
     CLanSpeedDlg& dialog = under.dialog;
     EXPECT_EQ(dialog.IsServerMode(), c.server);
     EXPECT_EQ(dialog.windowTitle(), Q(c.preset));
-    EXPECT_EQ(under.Get<QGroupBox>(kLanParameterGroup)->title(), Q(c.server ? "服务器端参数" : "客户端参数"));
+    EXPECT_EQ(under.Get<QGroupBox>(id::kLanParameterGroup)->title(), Q(c.server ? "服务器端参数" : "客户端参数"));
 
-    const std::set<int> serverOnly(std::begin(kServerOnlyControls), std::end(kServerOnlyControls));
-    const std::set<int> clientOnly(std::begin(kClientOnlyControls), std::end(kClientOnlyControls));
-    for (const LanControlTemplate& item : LanDialogControls()) {
+    const std::set<int> serverOnly(std::begin(lan_window::kServerOnlyControls),
+                                   std::end(lan_window::kServerOnlyControls));
+    const std::set<int> clientOnly(std::begin(lan_window::kClientOnlyControls),
+                                   std::end(lan_window::kClientOnlyControls));
+    for (const ControlTemplate& item : LanTestDialogTemplate().controls) {
       const bool shown = serverOnly.count(item.id) ? c.server : clientOnly.count(item.id) ? !c.server : true;
       EXPECT_EQ(dialog.Control(item.id)->isVisibleTo(&dialog), shown) << item.id;
     }
 
-    EXPECT_EQ(under.Get<QLineEdit>(kLanClientPortEdit)->text(), "10110");
-    EXPECT_EQ(under.Get<QLineEdit>(kLanServerPortEdit)->text(), "10110");
-    EXPECT_EQ(under.Get<QLineEdit>(kLanServerAddressEdit)->text(), "");
-    EXPECT_EQ(under.Get<QPushButton>(kLanStartStopButton)->text(), Q("开始测试"));
-    EXPECT_EQ(under.Get<QPushButton>(kLanChangePortButton)->text(), Q("修改端口"));
-    auto* modes = under.Get<QComboBox>(kLanModeList);
+    EXPECT_EQ(under.Get<QLineEdit>(id::kLanClientPortEdit)->text(), "10110");
+    EXPECT_EQ(under.Get<QLineEdit>(id::kLanServerPortEdit)->text(), "10110");
+    EXPECT_EQ(under.Get<QLineEdit>(id::kLanServerAddressEdit)->text(), "");
+    EXPECT_EQ(under.Get<QPushButton>(id::kLanStartStopButton)->text(), Q("开始测试"));
+    EXPECT_EQ(under.Get<QPushButton>(id::kLanChangePortButton)->text(), Q("修改端口"));
+    auto* modes = under.Get<QComboBox>(id::kLanModeList);
     EXPECT_EQ(Items(modes), (QStringList{Q("同时上传和下载"), Q("只下载测试"), Q("只上传测试")}));
     EXPECT_EQ(modes->currentIndex(), 1);
     EXPECT_FALSE(modes->isEditable());
-    auto* threads = under.Get<QComboBox>(kLanThreadCountList);
+    auto* threads = under.Get<QComboBox>(id::kLanThreadCountList);
     EXPECT_EQ(Items(threads), (QStringList{Q("1线程"), Q("4线程"), Q("8线程")}));
     EXPECT_EQ(threads->currentIndex(), 0);
 
@@ -105,24 +106,27 @@ TEST(LanSpeedDlgTest, PresetChoosesModeControlsAndCaption) {
 
 TEST(LanSpeedDlgTest, LayoutFollowsTheTemplateInDialogUnits) {
   DialogUnderTest under(kLanServerPreset);
-  const LanDialogUnits units{QFontMetrics(under.dialog.font())};
-  EXPECT_EQ(under.dialog.size(), units.ToPixels(kLanDialogWidthDu, kLanDialogHeightDu));
+  // The smaller windows' 8-point font sets the size of a dialog unit.
+  EXPECT_EQ(under.dialog.font().pointSize(), 8);
+  const DialogUnits units = DialogUnits::ForFont(under.dialog.font());
+  const DialogTemplate& layout = LanTestDialogTemplate();
+  EXPECT_EQ(under.dialog.size(), units.ToPixels(layout.widthDu, layout.heightDu));
   EXPECT_EQ(under.dialog.minimumSize(), under.dialog.maximumSize()) << "fixed size";
-  for (const LanControlTemplate& item : LanDialogControls()) {
+  for (const ControlTemplate& item : layout.controls) {
     const QRect expected = units.ToPixels(item.rect);
     const QRect actual = under.dialog.Control(item.id)->geometry();
     EXPECT_EQ(actual.topLeft(), expected.topLeft()) << item.id;
     EXPECT_EQ(actual.width(), expected.width()) << item.id;
-    if (item.kind != LanControlKind::kDropDownList) {
+    if (item.kind != ControlKind::kDropDownList) {
       EXPECT_EQ(actual.height(), expected.height()) << item.id;
     }
   }
-  EXPECT_EQ(under.dialog.Control(kLanLogEdit)->objectName(), "1001");
+  EXPECT_EQ(under.dialog.Control(id::kLanLogEdit)->objectName(), "1001");
 }
 
 TEST(LanSpeedDlgTest, LogFontIsTheCalligraphicFaceOrAnInstalledCjkFont) {
   DialogUnderTest under(kLanClientPreset);
-  const QFont font = under.Get<QPlainTextEdit>(kLanLogEdit)->font();
+  const QFont font = under.Get<QPlainTextEdit>(id::kLanLogEdit)->font();
   EXPECT_TRUE(font.bold());
   EXPECT_EQ(font.pixelSize(), 16);
   const QStringList installed = QFontDatabase::families();
@@ -145,11 +149,11 @@ TEST(LanSpeedDlgTest, StartAndStopAClientRun) {
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
   DialogUnderTest under(kLanClientPreset);
-  under.Get<QLineEdit>(kLanServerAddressEdit)->setText("127.0.0.1");
-  under.Get<QLineEdit>(kLanClientPortEdit)->setText(QString::number(port));
-  under.Get<QComboBox>(kLanModeList)->setCurrentIndex(0);
-  under.Get<QComboBox>(kLanThreadCountList)->setCurrentIndex(1);
-  auto* button = under.Get<QPushButton>(kLanStartStopButton);
+  under.Get<QLineEdit>(id::kLanServerAddressEdit)->setText("127.0.0.1");
+  under.Get<QLineEdit>(id::kLanClientPortEdit)->setText(QString::number(port));
+  under.Get<QComboBox>(id::kLanModeList)->setCurrentIndex(0);
+  under.Get<QComboBox>(id::kLanThreadCountList)->setCurrentIndex(1);
+  auto* button = under.Get<QPushButton>(id::kLanStartStopButton);
 
   button->click();
   EXPECT_EQ(button->text(), Q("停止"));
@@ -174,8 +178,8 @@ TEST(LanSpeedDlgTest, ChangePortListensOnTheNewPort) {
   DialogUnderTest under(kLanServerPreset);
   ASSERT_TRUE(WaitWithEvents([&] { return !under.LogText().empty(); }));
   const std::uint16_t port = testing::FreeLoopbackPort();
-  under.Get<QLineEdit>(kLanServerPortEdit)->setText(QString::number(port));
-  under.Get<QPushButton>(kLanChangePortButton)->click();
+  under.Get<QLineEdit>(id::kLanServerPortEdit)->setText(QString::number(port));
+  under.Get<QPushButton>(id::kLanChangePortButton)->click();
   EXPECT_EQ(under.dialog.m_serverPort, port);
   EXPECT_TRUE(WaitWithEvents([&] {
     return under.LogText() == "TCP 服务器启动,客户端连接端口:" + std::to_string(port) + "........\r\n";
