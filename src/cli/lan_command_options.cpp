@@ -13,9 +13,9 @@ namespace {
 constexpr int kMaxSeconds = 86400;
 
 std::optional<TransferMode> ParseMode(std::string_view text) {
-  if (text == "both") return TransferMode::Both;
-  if (text == "download") return TransferMode::DownloadOnly;
-  if (text == "upload") return TransferMode::UploadOnly;
+  if (text == "both") return TransferMode::kBoth;
+  if (text == "download") return TransferMode::kDownloadOnly;
+  if (text == "upload") return TransferMode::kUploadOnly;
   return std::nullopt;
 }
 

@@ -17,7 +17,7 @@ struct LanClientCommand {
   std::string address;
   int port = kDefaultLanPort;
   int connections = 1;
-  TransferMode mode = TransferMode::Both;
+  TransferMode mode = TransferMode::kBoth;
   int seconds = 10;
 };
 

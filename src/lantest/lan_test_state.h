@@ -8,7 +8,7 @@ namespace qnc {
 
 // Directions of a LAN test run; the value travels as the first byte of every
 // client chunk.
-enum class TransferMode : int { Both = 0, DownloadOnly = 1, UploadOnly = 2 };
+enum class TransferMode : int { kBoth = 0, kDownloadOnly = 1, kUploadOnly = 2 };
 
 // Bytes one side sends per exchange and the most it receives per exchange.
 struct ChunkSizes {

@@ -23,17 +23,17 @@ TEST(LanCommandOptionsTest, ServerAndClientDefaultsAndValues) {
   EXPECT_EQ(defaults.address, "192.168.1.20");
   EXPECT_EQ(defaults.port, 10110);
   EXPECT_EQ(defaults.connections, 1);
-  EXPECT_EQ(defaults.mode, TransferMode::Both);
+  EXPECT_EQ(defaults.mode, TransferMode::kBoth);
   EXPECT_EQ(defaults.seconds, 10);
 
   auto full = std::get<LanClientCommand>(ParseLanCommand(
       {"lan-client", "--mode", "upload", "--connections", "8", "--address", "10.0.0.2", "--port", "9", "--seconds", "3"}));
-  EXPECT_EQ(full.mode, TransferMode::UploadOnly);
+  EXPECT_EQ(full.mode, TransferMode::kUploadOnly);
   EXPECT_EQ(full.connections, 8);
   EXPECT_EQ(full.port, 9);
   EXPECT_EQ(full.seconds, 3);
   EXPECT_EQ(std::get<LanClientCommand>(ParseLanCommand({"lan-client", "--address", "1.2.3.4", "--mode", "download"})).mode,
-            TransferMode::DownloadOnly);
+            TransferMode::kDownloadOnly);
   EXPECT_TRUE(std::holds_alternative<LanUsageRequest>(ParseLanCommand({"lan-client", "--help"})));
 }
 

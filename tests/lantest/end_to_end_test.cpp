@@ -45,15 +45,15 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
   const MeterReading clientMeter = client.state.clientMeter.Read();
   const MeterReading serverMeter = server.state.serverMeter.Read();
   switch (mode) {
-    case TransferMode::Both:
+    case TransferMode::kBoth:
       EXPECT_GT(clientMeter.sentTotal, 1'000'000);
       EXPECT_GT(clientMeter.receivedTotal, 1'000'000);
       break;
-    case TransferMode::DownloadOnly:
+    case TransferMode::kDownloadOnly:
       EXPECT_GT(clientMeter.receivedTotal, 10 * clientMeter.sentTotal);
       EXPECT_GT(serverMeter.sentTotal, 10 * serverMeter.receivedTotal);
       break;
-    case TransferMode::UploadOnly:
+    case TransferMode::kUploadOnly:
       EXPECT_GT(clientMeter.sentTotal, 10 * clientMeter.receivedTotal);
       EXPECT_GT(serverMeter.receivedTotal, 10 * serverMeter.sentTotal);
       break;
@@ -78,8 +78,8 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
   for (const bool serverSide : {true, false}) {
     for (const auto& figures : ReportLines((serverSide ? server : client).log.Text(), serverSide)) {
       // Upload: the server receives, the client sends; download the other way.
-      const bool serverSends = mode == TransferMode::DownloadOnly;
-      const bool serverReceives = mode == TransferMode::UploadOnly;
+      const bool serverSends = mode == TransferMode::kDownloadOnly;
+      const bool serverReceives = mode == TransferMode::kUploadOnly;
       if (serverSends) {
         EXPECT_GT(serverSide ? figures.sent : figures.received, 10 * (serverSide ? figures.received : figures.sent));
       } else if (serverReceives) {
@@ -98,8 +98,8 @@ std::string CaseName(const ::testing::TestParamInfo<EndToEndTest::ParamType>& pa
 }
 
 INSTANTIATE_TEST_SUITE_P(ModesAndThreads, EndToEndTest,
-                         ::testing::Combine(::testing::Values(TransferMode::Both, TransferMode::DownloadOnly,
-                                                              TransferMode::UploadOnly),
+                         ::testing::Combine(::testing::Values(TransferMode::kBoth, TransferMode::kDownloadOnly,
+                                                              TransferMode::kUploadOnly),
                                             ::testing::Values(1, 4, 8)),
                          CaseName);
 

@@ -104,7 +104,7 @@ TEST(LanServerTest, ServesAtMostTheLimitOfConnections) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.StartClients(static_cast<int>(TransferMode::Both), 4, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(static_cast<int>(TransferMode::kBoth), 4, LanClientSettings{"127.0.0.1", port});
   const auto& counters = server.controller.Counters();
   ASSERT_TRUE(WaitUntil([&] { return counters.connectionsAccepted.load() + counters.connectionsRefused.load() == 4; }));
   EXPECT_EQ(counters.connectionsAccepted.load(), 2);
@@ -126,7 +126,7 @@ TEST(LanServerTest, EachConnectionKeepsItsOwnMode) {
   LanSide client;
   const std::uint16_t port = server.Listen();
   ASSERT_NE(port, 0);
-  client.controller.StartClients(static_cast<int>(TransferMode::UploadOnly), 1, LanClientSettings{"127.0.0.1", port});
+  client.controller.StartClients(static_cast<int>(TransferMode::kUploadOnly), 1, LanClientSettings{"127.0.0.1", port});
   ASSERT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().sentTotal > 1'000'000; }));
 
   RawClient stray(port);
@@ -214,7 +214,7 @@ TEST(LanServerTest, ChangePortMovesTheListener) {
   LanSide client;
   const std::uint16_t oldPort = server.Listen();
   ASSERT_NE(oldPort, 0);
-  client.controller.StartClients(static_cast<int>(TransferMode::Both), 1, LanClientSettings{"127.0.0.1", oldPort});
+  client.controller.StartClients(static_cast<int>(TransferMode::kBoth), 1, LanClientSettings{"127.0.0.1", oldPort});
   ASSERT_TRUE(WaitUntil([&] { return CountMatching(server.Lines(), kConnectionLine) == 1; }));
 
   const std::uint16_t newPort = testing::FreeLoopbackPort();
@@ -242,7 +242,7 @@ TEST(LanServerTest, CloseEndsEverythingAndFreesThePort) {
     LanSide server;
     server.controller.StartListener(port);
     ASSERT_TRUE(WaitUntil([&] { return !server.log.Text().empty(); }));
-    client.controller.StartClients(static_cast<int>(TransferMode::DownloadOnly), 4,
+    client.controller.StartClients(static_cast<int>(TransferMode::kDownloadOnly), 4,
                                    LanClientSettings{"127.0.0.1", port});
     ASSERT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == 4; }));
     server.controller.Shutdown();
