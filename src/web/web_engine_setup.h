@@ -7,9 +7,11 @@ namespace qnc {
 // with the application object when Qt::AA_ShareOpenGLContexts is set before
 // it (the engine crashes without one); this sets it. The engine cannot run
 // its sandbox for a process with the super-user's identity: the sandbox is
-// switched off then, and only then. The engine itself is loaded later, with
-// the first page shown (see web/web_view_module.h). Does nothing in a build
-// without the embedded browser.
+// switched off then, and only then, and with it the engine's zygote
+// processes, so that no helper process outlives the page it ran. The engine
+// itself is loaded later, with the first page shown (see
+// web/web_view_module.h). Does nothing in a build without the embedded
+// browser.
 void PrepareWebEngineBeforeApplication();
 
 }  // namespace qnc
