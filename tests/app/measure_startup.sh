@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Prints the window's start-up figures: the time from launch to the first
-# table update by a worker, and its memory (RSS) while it measures. Runs the
+# table update by a worker, and its memory (RSS, split into anonymous and
+# file-backed pages) while it measures, with the number of mappings of the
+# OpenGL driver (Mesa's DRI driver and LLVM), which shows whether start-up
+# loaded it. Runs the
 # program with its default rows inside a private network namespace (root
 # needed), on Xvfb, so nothing it sends leaves the namespace.
 # Usage: tests/app/measure_startup.sh [BINARY] [RUNS]
@@ -30,10 +33,13 @@ unshare --net bash -euo pipefail -c '
     sleep 5
     rss=$(awk "/^VmRSS/ {print \$2}" /proc/$pid/status)
     peak=$(awk "/^VmHWM/ {print \$2}" /proc/$pid/status)
+    anon=$(awk "/^RssAnon/ {print \$2}" /proc/$pid/status)
+    file=$(awk "/^RssFile/ {print \$2}" /proc/$pid/status)
+    gl=$(grep -c -E "libLLVM|_dri\.so|libgallium" /proc/$pid/maps || true)
     kill -TERM $pid; wait $pid 2>/dev/null || true
     stamp=$(grep "first table update" "$log" | head -1 | cut -d" " -f1,2)
     if [[ -z $stamp ]]; then echo "run $run: no table update seen"; continue; fi
     first=$(date -d "$stamp" +%s%3N)
-    echo "run $run: first table update after $((first - start)) ms; RSS after 5 s ${rss} kB (peak ${peak} kB)"
+    echo "run $run: first table update after $((first - start)) ms; RSS after 5 s ${rss} kB (anon ${anon}, file ${file}; peak ${peak} kB); GL driver mappings: ${gl}"
   done
 '

@@ -1,11 +1,13 @@
 #include "web/show_bubg_dlg.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -13,14 +15,17 @@
 #include <QWidget>
 #include <functional>
 
+#include "child_processes.h"
 #include "loaded_libraries.h"
 #include "page_server.h"
+#include "platform/process_identity.h"
 #include "web/page_addresses.h"
 
 namespace qnc {
 namespace {
 
-constexpr int kPageWaitMs = 30000;  // bound on one page load
+constexpr int kPageWaitMs = 30000;        // bound on one page load
+constexpr int kProcessEndWaitMs = 10000;  // bound on the engine ending a closed page's processes
 
 const QString kLolPath = QStringLiteral("/act/a20150326dqpd/index.htm");
 const QString kPubgPath = QStringLiteral("/cloud_quorix/PUBG.html");
@@ -75,6 +80,17 @@ class WarningsSeen {
   QtMessageHandler previous_ = nullptr;
 };
 
+// The engine's helper processes that run pages: all but its zygotes, the
+// engine-wide processes that a sandboxed engine keeps from its first page on
+// and forks the renderers from.
+int PageProcesses() {
+  int count = 0;
+  for (const test::ChildProcess& child : test::ChildProcesses()) {
+    if (child.type != "zygote" || child.parent != getpid()) ++count;
+  }
+  return count;
+}
+
 // Types a key the way the window system delivers it, so that modality applies.
 void TypeIntoWindow(MainWindow& main, char key) {
   QTest::keyClick(main.window.windowHandle(), key);
@@ -95,6 +111,11 @@ struct Opening {
   bool fixedSize = false;
   QString typedWhileOpen;
   bool drawn = false;  // the page's colour seen on screen
+  // The browser's own page and profile objects, followed past the close.
+  bool pageAndProfileFound = false;
+  QPointer<QObject> page;
+  QPointer<QObject> profile;
+  int pageProcessesLoaded = 0;  // helper processes running pages once the page had loaded
 };
 
 // Opens the dialog the way a button does (m_url first, then the modal run),
@@ -124,8 +145,14 @@ Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url, QColor
       return;
     }
     seen.browserGeometry = view->geometry();
+    for (QObject* object : view->findChildren<QObject*>()) {
+      if (object->inherits("QWebEnginePage")) seen.page = object;
+      if (object->inherits("QWebEngineProfile")) seen.profile = object;
+    }
+    seen.pageAndProfileFound = seen.page != nullptr && seen.profile != nullptr;
     new LoadWatcher(view, [&, view](bool ok) {
       seen.loaded = ok;
+      seen.pageProcessesLoaded = PageProcesses();
       seen.url = view->property("url").toUrl();
       seen.title = view->property("title").toString();
       if (!drawnColour.isValid()) {
@@ -234,6 +261,26 @@ TEST_F(ShowBubgDlgTest, BrowserFillsAFixedSizeWindow) {
   EXPECT_LE(gap.height(), seen.windowSize.height() / 426 + 1);
   // Proportions of the template, whatever the font.
   EXPECT_GT(seen.windowSize.width(), seen.windowSize.height());
+}
+
+// A closed window keeps nothing of its page: the page and its profile are
+// deleted with the browser, and the engine ends the renderer that ran the
+// page. Without the sandbox (a super-user's program) the engine has no zygote
+// either, so no helper process is left at all.
+TEST_F(ShowBubgDlgTest, ClosingTheWindowReleasesThePageItsProfileAndItsRenderer) {
+  CShowBubgDlg dialog(&main.window);
+  const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
+  ASSERT_TRUE(seen.loaded);
+  EXPECT_GE(seen.pageProcessesLoaded, 1);
+  ASSERT_TRUE(seen.pageAndProfileFound);
+  EXPECT_TRUE(seen.page.isNull());
+  EXPECT_TRUE(seen.profile.isNull());
+
+  const bool ended = QTest::qWaitFor([] { return PageProcesses() == 0; }, kProcessEndWaitMs);
+  EXPECT_TRUE(ended) << PageProcesses() << " page process(es) still running";
+  if (RunningAsRoot()) {
+    EXPECT_TRUE(test::ChildProcesses().empty());
+  }
 }
 
 TEST_F(ShowBubgDlgTest, ThePageIsDrawnInTheWindow) {
