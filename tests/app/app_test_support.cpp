@@ -107,6 +107,23 @@ void OnNextModal(std::function<void(QWidget&)> act, std::chrono::milliseconds li
   poll->start(10);
 }
 
+void OnNextMenu(std::function<QAction*(QMenu&)> choose, std::chrono::milliseconds limit) {
+  OnNextModal(
+      [choose = std::move(choose)](QWidget& popup) {
+        auto* menu = qobject_cast<QMenu*>(&popup);
+        ASSERT_NE(menu, nullptr) << "not a menu: " << popup.metaObject()->className();
+        QAction* chosen = choose(*menu);
+        if (chosen == nullptr) {
+          menu->close();
+          return;
+        }
+        menu->setActiveAction(chosen);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &press);
+      },
+      limit);
+}
+
 void RightClick(QWidget& widget, QPoint position) {
   QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget.mapToGlobal(position));
   QCoreApplication::sendEvent(&widget, &event);
