@@ -111,6 +111,35 @@ TEST_F(ConfigCommands, TheTraySaveCreatesItsFolderAndTheNextStartLoadsIt) {
   for (const TableKind kind : kAllTables) EXPECT_EQ(TargetsOf(next.Table(kind)), AllTargets()[kind]);
 }
 
+TEST_F(ConfigCommands, TheStartUpLoadReplacesOnlyTheTablesTheFileReaches) {
+  const PerTable<Targets> start = AllTargets();
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;  // nothing: no file at all
+    PerTable<Targets> expected;
+  };
+  const Case cases[] = {
+      {"no file", std::nullopt, start},
+      {"header on the second line", "x\r\n#headv1===\r\nd\r\n", start},
+      {"ends in the DNS section", "#headv1===\r\nd1\r\nd2\r\n", {Targets{"d2", "d1"}, start[TableKind::kPing],
+                                                                 start[TableKind::kGame]}},
+      {"ends in the ping section", "#headv1===\nd\n#PING===\np\n", {Targets{"d"}, Targets{"p"}, start[TableKind::kGame]}},
+      {"whole file", "#headv1===\r\nd\r\n#PING===\r\n#GAME===\r\nh:1\r\nh:2\r\n",
+       {Targets{"d"}, Targets{}, Targets{"h:2", "h:1"}}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = folder_.PathOf(std::string(c.name) + ".txt");
+    if (c.file) WriteText(path, *c.file);
+    ProbeSession next(test::StillSessionOptions());
+    for (const TableKind kind : kAllTables) next.AppendRows(kind, start[kind]);
+    test::FakeUiServices nextUi;
+    WindowCommands(next, nextUi, path).LoadFixedFile();
+    for (const TableKind kind : kAllTables) {
+      EXPECT_EQ(TargetsOf(next.Table(kind)), c.expected[kind]) << c.name << ", table " << static_cast<int>(kind);
+    }
+  }
+}
+
 TEST_F(ConfigCommands, AFailedTraySaveSaysFalseAndNothingElse) {
   WriteText(folder_.PathOf("file"), "");
   test::FakeUiServices ui;
