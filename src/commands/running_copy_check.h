@@ -8,9 +8,9 @@ namespace qnc {
 class CopyLockSlots {
  public:
   enum class Attempt {
-    kTaken,         // free: now held by this copy until released
-    kHeldByOther,   // held by another live copy
-    kUnusable,      // could not be tried (no permission, no folder)
+    kTaken,        // free: now held by this copy until released
+    kHeldByOther,  // held by another live copy
+    kUnusable,     // could not be tried (no permission, no folder)
   };
   virtual ~CopyLockSlots() = default;
   virtual Attempt TryTake(int slot) = 0;

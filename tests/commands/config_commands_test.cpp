@@ -1,8 +1,8 @@
 // Export, import, the tray's save and the start-up load of the configuration file.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 
 #include "commands/fake_ui_services.h"
 #include "commands/window_commands.h"
@@ -14,9 +14,7 @@ namespace {
 using test::TargetsOf;
 using Targets = std::vector<std::string>;
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class ConfigCommands : public ::testing::Test {
  protected:
@@ -121,10 +119,14 @@ TEST_F(ConfigCommands, TheStartUpLoadReplacesOnlyTheTablesTheFileReaches) {
   const Case cases[] = {
       {"no file", std::nullopt, start},
       {"header on the second line", "x\r\n#headv1===\r\nd\r\n", start},
-      {"ends in the DNS section", "#headv1===\r\nd1\r\nd2\r\n", {Targets{"d2", "d1"}, start[TableKind::kPing],
-                                                                 start[TableKind::kGame]}},
-      {"ends in the ping section", "#headv1===\nd\n#PING===\np\n", {Targets{"d"}, Targets{"p"}, start[TableKind::kGame]}},
-      {"whole file", "#headv1===\r\nd\r\n#PING===\r\n#GAME===\r\nh:1\r\nh:2\r\n",
+      {"ends in the DNS section",
+       "#headv1===\r\nd1\r\nd2\r\n",
+       {Targets{"d2", "d1"}, start[TableKind::kPing], start[TableKind::kGame]}},
+      {"ends in the ping section",
+       "#headv1===\nd\n#PING===\np\n",
+       {Targets{"d"}, Targets{"p"}, start[TableKind::kGame]}},
+      {"whole file",
+       "#headv1===\r\nd\r\n#PING===\r\n#GAME===\r\nh:1\r\nh:2\r\n",
        {Targets{"d"}, Targets{}, Targets{"h:2", "h:1"}}},
   };
   for (const Case& c : cases) {

@@ -87,8 +87,8 @@ TEST_F(RowCommands, EachRetestResetsExactlyItsTable) {
     void (WindowCommands::*command)();
     TableKind reset;
   };
-  for (const Case c : {Case{&WindowCommands::RetestDns, TableKind::kDns},
-                       Case{&WindowCommands::RetestPing, TableKind::kPing}}) {
+  for (const Case c :
+       {Case{&WindowCommands::RetestDns, TableKind::kDns}, Case{&WindowCommands::RetestPing, TableKind::kPing}}) {
     for (const TableKind kind : kAllTables) test::MarkCounters(session_.Table(kind));
     (commands_.*c.command)();
     for (const TableKind kind : kAllTables) {

@@ -1,10 +1,10 @@
 // Which lock slot a starting copy keeps and whether it sees another copy.
+#include "commands/running_copy_check.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
-
-#include "commands/running_copy_check.h"
 
 namespace qnc {
 namespace {
