@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -122,6 +124,19 @@ void OnNextMenu(std::function<QAction*(QMenu&)> choose, std::chrono::millisecond
         QCoreApplication::sendEvent(menu, &press);
       },
       limit);
+}
+
+void ChooseFile(QWidget& modal, const QString& path) {
+  auto* dialog = qobject_cast<QFileDialog*>(&modal);
+  ASSERT_NE(dialog, nullptr) << "not a file dialog: " << modal.metaObject()->className();
+  dialog->selectFile(path);
+  // selectFile leaves the name field alone while that has the keyboard focus,
+  // which comes and goes with the window's activation; typed there, the whole
+  // path is the choice whatever the focus.
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  name->setText(path);
+  QMetaObject::invokeMethod(dialog, "accept");
 }
 
 void RightClick(QWidget& widget, QPoint position) {

@@ -44,6 +44,10 @@ void OnNextModal(std::function<void(QWidget&)> act, std::chrono::milliseconds li
 // pick goes through the menu as a keyboard would make it.
 void OnNextMenu(std::function<QAction*(QMenu&)> choose, std::chrono::milliseconds limit = 5s);
 
+// Picks `path` in a file dialog (`modal`, as OnNextModal hands it over) and
+// accepts it, as a user typing the whole path into its name field would.
+void ChooseFile(QWidget& modal, const QString& path);
+
 // Right-clicks `widget` at `position` (a context-menu request, as the mouse makes it).
 void RightClick(QWidget& widget, QPoint position);
 

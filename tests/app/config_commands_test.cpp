@@ -84,10 +84,8 @@ class ConfigCommands : public ::testing::Test {
   // window. A warning box that follows is noted in `reports_` and closed.
   void ClickAndChoose(int button, const QString& path) {
     test::OnNextModal([this, path](QWidget& modal) {
-      auto& dialog = dynamic_cast<QFileDialog&>(modal);
-      EXPECT_EQ(dialog.parentWidget(), window_.get());
-      dialog.selectFile(path);
-      QMetaObject::invokeMethod(&dialog, "accept");
+      EXPECT_EQ(modal.parentWidget(), window_.get());
+      test::ChooseFile(modal, path);
       ExpectWarningIfAny();
     });
     Click(button);
