@@ -19,7 +19,8 @@ void CQUORIX_NET_CHECKApp::InitInstance() {
   const QString folder =
       options_.instanceLockFolder.isEmpty() ? RunningCopyLock::DefaultFolder() : options_.instanceLockFolder;
   const bool foundRunningCopy = copyLock_.AcquireAndCheckOthers(folder);
-  if (foundRunningCopy && options_.warnRunningCopy) options_.warnRunningCopy();
+  // A warning, never a refusal: start-up goes on once the user has closed it.
+  if (foundRunningCopy) ShowRunningCopyWarning();
 
   window_ = std::make_unique<CQUORIX_NET_CHECKDlg>(options_.window);
   QObject::connect(window_.get(), &QDialog::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 #include <chrono>
-#include <functional>
 #include <memory>
 
 #include "app/main_window_options.h"
@@ -17,8 +16,6 @@ void ShowRunningCopyWarning();
 struct StartupOptions {
   // Where the single-instance locks live; empty for the user's runtime folder.
   QString instanceLockFolder;
-  // Called when another copy is already running; start-up goes on afterwards.
-  std::function<void()> warnRunningCopy = ShowRunningCopyWarning;
   MainWindowOptions window;
   // How long the exit waits for the workers before it ends the process at once.
   std::chrono::milliseconds workerStopLimit{1000};

@@ -1,20 +1,20 @@
 #include "app/main_window.h"
 
-#include <QAction>
+#include <QCursor>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <algorithm>
-#include <array>
 
 #include "app/app_images.h"
 #include "app/config_file_location.h"
-#include "app/modal_runners.h"
+#include "app/menus.h"
 #include "app/ping_permission_notice.h"
 #include "app/report_view.h"
-#include "config/config_file.h"
 #include "gpu/gpu_worker.h"
 #include "ui/control_ids.h"
 #include "ui/window_templates.h"
@@ -23,37 +23,6 @@ namespace qnc {
 
 namespace {
 
-using Handler = void (CQUORIX_NET_CHECKDlg::*)();
-
-struct Route {
-  int id;
-  Handler handler;
-};
-
-// Menu commands and the handlers that serve them. "【检测】" (32780) has none.
-constexpr std::array kCommandRoutes{
-    Route{id::kAddPing, &CQUORIX_NET_CHECKDlg::OnAddPing},
-    Route{id::kDeletePing, &CQUORIX_NET_CHECKDlg::OnDeletePing},
-    Route{id::kAddDomain, &CQUORIX_NET_CHECKDlg::OnAddDomain},
-    Route{id::kDeleteDomain, &CQUORIX_NET_CHECKDlg::OnDeleteDomain},
-    Route{id::kAddGameServer, &CQUORIX_NET_CHECKDlg::OnAddGameServer},
-    Route{id::kDeleteGameServer, &CQUORIX_NET_CHECKDlg::OnDeleteGameServer},
-    Route{id::kLanServer, &CQUORIX_NET_CHECKDlg::OnLanServer},
-    Route{id::kLanClient, &CQUORIX_NET_CHECKDlg::OnLanClient},
-};
-
-// Buttons and the handlers their clicks go to.
-constexpr std::array kButtonRoutes{
-    Route{id::kConfirmDnsButton, &CQUORIX_NET_CHECKDlg::OnRetestDns},
-    Route{id::kRetestPingButton, &CQUORIX_NET_CHECKDlg::OnRetestPing},
-    Route{id::kRetestDnsButton, &CQUORIX_NET_CHECKDlg::OnRetestDns},
-    Route{id::kAboutButton, &CQUORIX_NET_CHECKDlg::OnAbout},
-    Route{id::kPubgButton, &CQUORIX_NET_CHECKDlg::OnPubgPage},
-    Route{id::kLolStatusButton, &CQUORIX_NET_CHECKDlg::OnLolStatusPage},
-    Route{id::kExportButton, &CQUORIX_NET_CHECKDlg::OnExportConfig},
-    Route{id::kImportButton, &CQUORIX_NET_CHECKDlg::OnImportConfig},
-};
-
 constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGameTable};
 
 }  // namespace
@@ -61,9 +30,10 @@ constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGam
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent),
       options_(std::move(options)),
-      configFilePath_(options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath),
-      session_(options_) {
-  options_.modals = CompleteModalRunners(std::move(options_.modals));
+      session_(options_),
+      ui_(*this, [this](TableKind kind) { return SelectionMark(kind); }, options_.lanTest),
+      commands_(session_, ui_,
+                options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
   OnInitDialog();
   NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
 }
@@ -94,7 +64,7 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   ConnectGpuLabels();
 
   // The fixed file replaces the default rows of the tables it holds.
-  session_.ApplyConfig(ReadConfig(configFilePath_));
+  commands_.LoadFixedFile();
 
   if (options_.startWorkers) StartWorkers();
   // Keyboard focus stays with the first control in tab order, the ping table.
@@ -116,20 +86,27 @@ void CQUORIX_NET_CHECKDlg::FillRows() {
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectControls() {
-  for (const Route& route : kButtonRoutes) {
-    connect(ControlAs<QPushButton>(route.id), &QPushButton::clicked, this, route.handler);
-  }
-  for (QAction* action : findChildren<QMenuBar*>().front()->findChildren<QAction*>()) {
-    bool numeric = false;
-    const int command = action->objectName().toInt(&numeric);
-    if (numeric) connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
-  }
+  ConnectButton(id::kConfirmDnsButton, &WindowCommands::RetestDns);
+  ConnectButton(id::kRetestPingButton, &WindowCommands::RetestPing);
+  ConnectButton(id::kRetestDnsButton, &WindowCommands::RetestDns);
+  ConnectButton(id::kExportButton, &WindowCommands::ExportConfig);
+  ConnectButton(id::kImportButton, &WindowCommands::ImportConfig);
+  connect(ControlAs<QPushButton>(id::kAboutButton), &QPushButton::clicked, this, &CQUORIX_NET_CHECKDlg::OnAbout);
+  connect(ControlAs<QPushButton>(id::kPubgButton), &QPushButton::clicked, this, &CQUORIX_NET_CHECKDlg::OnPubgPage);
+  connect(ControlAs<QPushButton>(id::kLolStatusButton), &QPushButton::clicked, this,
+          &CQUORIX_NET_CHECKDlg::OnLolStatusPage);
+  ConnectMainMenuBar(*findChildren<QMenuBar*>().front(), commands_);
   for (const TableKind kind : kAllTables) {
     connect(&View(kind), &QWidget::customContextMenuRequested, this,
             [this, kind](const QPoint& position) { OnTableRightClick(kind, position); });
   }
-  connect(&DnsServerEdit(), &QLineEdit::textChanged, this, &CQUORIX_NET_CHECKDlg::OnServerEditChanged);
+  connect(&DnsServerEdit(), &QLineEdit::textChanged, this,
+          [this](const QString& text) { commands_.DnsServerEdited(text.toStdString()); });
   session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
+}
+
+void CQUORIX_NET_CHECKDlg::ConnectButton(int id, void (WindowCommands::*command)()) {
+  connect(ControlAs<QPushButton>(id), &QPushButton::clicked, this, [this, command] { (commands_.*command)(); });
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
@@ -172,22 +149,22 @@ QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const {
 
 QLineEdit& CQUORIX_NET_CHECKDlg::DnsServerEdit() const { return *ControlAs<QLineEdit>(id::kDnsServerEdit); }
 
-bool CQUORIX_NET_CHECKDlg::OnCommand(int command) {
-  for (const Route& route : kCommandRoutes) {
-    if (route.id == command) {
-      (this->*route.handler)();
-      return true;
-    }
-  }
-  return false;
+int CQUORIX_NET_CHECKDlg::SelectionMark(TableKind kind) const {
+  const QItemSelectionModel* selection = View(kind).selectionModel();
+  const QModelIndex current = selection->currentIndex();
+  // A view makes its first row current when it takes the focus, without
+  // selecting it; only a selected current row marks the user's choice.
+  if (!current.isValid() || !selection->isRowSelected(current.row(), {})) return -1;
+  return current.row();
+}
+
+void CQUORIX_NET_CHECKDlg::OnTableRightClick(TableKind table, const QPoint& /*position*/) {
+  // Opens wherever the click lands, on a row or below the last one.
+  const std::unique_ptr<QMenu> menu = BuildTableMenu(table, this, commands_);
+  menu->exec(QCursor::pos());
 }
 
 void CQUORIX_NET_CHECKDlg::accept() {}
-
-void CQUORIX_NET_CHECKDlg::OnServerEditChanged(const QString& text) {
-  session_.DnsServer().StoreText(text.toStdString());
-  OnRetestDns();
-}
 
 void CQUORIX_NET_CHECKDlg::OnWorkerSetServerText() {
   // On the DNS worker's thread: the box is the GUI thread's, so the new text

@@ -9,7 +9,9 @@
 
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
+#include "app/qt_ui_services.h"
 #include "app/tray_presence.h"
+#include "commands/window_commands.h"
 #include "platform/text_field.h"
 #include "platform/thread_group.h"
 #include "probe/probe_session.h"
@@ -50,7 +52,10 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // The notification-area icon (id 128); null until the window first goes there.
   QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
-  const std::string& ConfigFilePath() const { return configFilePath_; }
+  const std::string& ConfigFilePath() const { return commands_.FixedConfigPath(); }
+
+  // What the controls and menus do; the same commands any front end calls.
+  WindowCommands& Commands() { return commands_; }
 
   // Requests the workers to stop and waits at most `limit`: true when all
   // have ended (they are then joined).
@@ -61,9 +66,6 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // current row while it is selected; -1 when there is none.
   int SelectionMark(TableKind kind) const;
 
-  // Carries out a menu command by its id; false when no handler serves it.
-  bool OnCommand(int command);
-
   // The notification-area icon's events, as TrayPresence::OnActivated
   // handles them: the window comes back, or a right click saves the tables to
   // the fixed file and then offers the menu whose one item ends the program.
@@ -73,28 +75,15 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // The OK command (Enter) does nothing in this window.
   void accept() override;
 
+  // Opens the table's menu of an add and a delete command wherever the click
+  // lands, on a row or below the last one.
   void OnTableRightClick(qnc::TableKind table, const QPoint& position);
-  void OnAddDomain();
-  void OnDeleteDomain();
-  void OnAddPing();
-  void OnDeletePing();
-  void OnAddGameServer();
-  void OnDeleteGameServer();
-  void OnRetestDns();
-  void OnRetestPing();
 
-  // Buttons and menu commands that open further windows, each modal.
+  // Buttons that open further windows, each modal; the workers go on
+  // measuring behind them.
   void OnAbout();
   void OnPubgPage();
   void OnLolStatusPage();
-  // Writes the tables to a file the user chooses (so that a later load shows
-  // today's order); the tables stay as they are.
-  void OnExportConfig();
-  // Loads a file the user chooses, then restarts the counters of all three
-  // tables, whatever the load did.
-  void OnImportConfig();
-  void OnLanServer();
-  void OnLanClient();
 
  private slots:
   void ShowWorkerServerText();
@@ -109,25 +98,22 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void FillRows();
   void ConnectControls();
   void StartWorkers();
-  void DeleteSelectedRow(TableKind kind);
-  void OnServerEditChanged(const QString& text);
+  void ConnectButton(int id, void (WindowCommands::*command)());
   void OnWorkerSetServerText();
   void ConnectGpuLabels();
   void ShowOnLabel(int id, const std::string& text);
   TrayPresence& Tray();
-  void OpenLanTest(std::string_view preset);
+  void SaveForTray();
   void OpenWebPage(const QString& address);
-
-  // Saves the tables to the fixed configuration file.
-  bool SaveConfigFile();
 
   // Reused by both web-page buttons for the window's whole life.
   CShowBubgDlg m_showBubgDlg{this};
   MainWindowOptions options_;
-  std::string configFilePath_;
   std::unique_ptr<TrayPresence> tray_;
   // The tables and their workers; the destructor stops the workers first.
   ProbeSession session_;
+  QtUiServices ui_;
+  WindowCommands commands_;
   TextFieldStore gpuCount_;
   TextFieldStore gpuUsage_;
   // The models go before the stores they present.

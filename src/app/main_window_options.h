@@ -1,5 +1,4 @@
 #pragma once
-#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,32 +8,7 @@
 #include "lan_dialog/lan_speed_dlg.h"
 #include "probe/probe_session.h"
 
-class QAction;
-class QMenu;
-class QWidget;
-
 namespace qnc {
-
-class CShowBubgDlg;
-
-// The windows and boxes that the main window runs modally. Each can be
-// replaced, so that tests drive the window without sitting in a modal run of
-// a window that only a person can close. An empty function runs the real one.
-struct ModalRunners {
-  // The save and open dialogs of the export and import commands: the chosen
-  // path, or an empty text when the user cancelled.
-  std::function<QString(QWidget& owner)> chooseExportPath;
-  std::function<QString(QWidget& owner)> chooseImportPath;
-  // Tells the user that an export could not be written.
-  std::function<void(QWidget& owner, const QString& message)> reportExportFailure;
-  // Shows the tray menu at the mouse and returns the chosen item (null when
-  // dismissed).
-  std::function<QAction*(QMenu& menu)> runTrayMenu;
-  // Shows the web-page window on its m_url, modally.
-  std::function<void(CShowBubgDlg& window)> runWebPage;
-  // Shows the LAN test window, modally.
-  std::function<void(CLanSpeedDlg& window)> runLanTest;
-};
 
 // How the main window starts: its probe session's options and its own. The
 // defaults are the program's own; tests start it on rows and servers of their
@@ -58,7 +32,6 @@ struct MainWindowOptions : ProbeSessionOptions {
   std::function<bool()> trayAvailable;
   // Why pings cannot be sent, or nothing when they can; empty: ask the system.
   std::function<std::optional<std::string>()> icmpUnavailableReason;
-  ModalRunners modals;
 };
 
 }  // namespace qnc

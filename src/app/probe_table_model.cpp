@@ -101,7 +101,7 @@ void ProbeTableModel::SetCell(int row, int column, std::string_view text) {
   if (changed.isValid()) emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
-bool ProbeTableModel::RemoveRow(int index) {
+bool ProbeTableModel::DeleteRow(int index) {
   if (index < 0 || index >= rowCount()) return false;
   beginRemoveRows({}, index, index);
   const bool removed = store_.DeleteRow(index);

@@ -35,7 +35,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   RowId AppendRow(std::string_view target) { return InsertRow(rowCount(), target); }
   void SetCell(int row, int column, std::string_view text);
   // Removes the row and its counters; false when there is no such row.
-  bool RemoveRow(int index);
+  bool DeleteRow(int index) override;
   void DeleteAllRows() override;
   // The tooltip of every cell, such as why the rows cannot be measured;
   // empty: none.

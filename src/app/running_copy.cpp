@@ -11,9 +11,6 @@ namespace qnc {
 
 namespace {
 
-// How many copies can be told apart; more than this all see each other.
-constexpr int kLockSlots = 16;
-
 QString LockPath(const QString& folder, int slot) {
   return QDir(folder).filePath(QString::fromUtf8(kMainWindowTitle) + QStringLiteral(".%1.lock").arg(slot));
 }
@@ -31,19 +28,22 @@ QString RunningCopyLock::DefaultFolder() {
 
 bool RunningCopyLock::AcquireAndCheckOthers(const QString& folder) {
   QDir().mkpath(folder);
-  bool othersRunning = false;
-  for (int slot = 0; slot < kLockSlots; ++slot) {
-    auto lock = std::make_unique<QLockFile>(LockPath(folder, slot));
-    // A live copy's lock never goes stale by age, only when its process has gone.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-      if (held_ == nullptr) held_ = std::move(lock);  // this copy's own slot
-      continue;                                      // a free slot: released again
-    }
-    if (lock->error() == QLockFile::LockFailedError) othersRunning = true;
-  }
-  return othersRunning;
+  folder_ = folder;
+  return TakeSlotAndFindOtherCopies(*this);
 }
+
+CopyLockSlots::Attempt RunningCopyLock::TryTake(int slot) {
+  auto lock = std::make_unique<QLockFile>(LockPath(folder_, slot));
+  // A live copy's lock never goes stale by age, only when its process has gone.
+  lock->setStaleLockTime(0);
+  if (lock->tryLock(0)) {
+    held_[slot] = std::move(lock);
+    return Attempt::kTaken;
+  }
+  return lock->error() == QLockFile::LockFailedError ? Attempt::kHeldByOther : Attempt::kUnusable;
+}
+
+void RunningCopyLock::Release(int slot) { held_.erase(slot); }
 
 std::unique_ptr<QMessageBox> MakeRunningCopyWarning() {
   auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("注意"),

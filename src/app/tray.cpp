@@ -1,6 +1,7 @@
 // The main window's side of its place in the notification area: the close
 // box and the icon's events go to its TrayPresence, made on first use.
 #include <QCloseEvent>
+#include <QtGlobal>
 
 #include "app/main_window.h"
 
@@ -11,12 +12,16 @@ TrayPresence& CQUORIX_NET_CHECKDlg::Tray() {
     tray_ = std::make_unique<TrayPresence>(*this, TrayPresence::Hooks{
                                                       .trayAvailable = options_.trayAvailable,
                                                       .clickIsTheActivation = {},
-                                                      .saveTables = [this] { SaveConfigFile(); },
-                                                      .runMenu = options_.modals.runTrayMenu,
+                                                      .saveTables = [this] { SaveForTray(); },
                                                       .endProgram = [this] { reject(); },
                                                   });
   }
   return *tray_;
+}
+
+void CQUORIX_NET_CHECKDlg::SaveForTray() {
+  // The menu opens whatever the save did; a failure goes to the log only.
+  if (!commands_.SaveFixedFile()) qWarning("cannot save the host lists to %s", ConfigFilePath().c_str());
 }
 
 void CQUORIX_NET_CHECKDlg::closeEvent(QCloseEvent* event) {

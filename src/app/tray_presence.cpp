@@ -1,6 +1,5 @@
 #include "app/tray_presence.h"
 
-#include <QAction>
 #include <QCursor>
 #include <QMenu>
 #include <QWidget>
@@ -87,9 +86,10 @@ void TrayPresence::OnActivated(QSystemTrayIcon::ActivationReason reason) {
 void TrayPresence::OnRightClick() {
   // The save comes first and reports nothing; the menu opens in any case.
   if (hooks_.saveTables) hooks_.saveTables();
-  const std::unique_ptr<QMenu> menu = BuildTrayMenu(&window_);
-  const QAction* chosen = hooks_.runMenu ? hooks_.runMenu(*menu) : menu->exec(QCursor::pos());
-  if (chosen != nullptr && chosen->objectName().toInt() == id::kCancel && hooks_.endProgram) hooks_.endProgram();
+  const std::unique_ptr<QMenu> menu = BuildTrayMenu(&window_, [this] {
+    if (hooks_.endProgram) hooks_.endProgram();
+  });
+  menu->exec(QCursor::pos());
 }
 
 }  // namespace qnc

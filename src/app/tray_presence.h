@@ -5,8 +5,6 @@
 #include <memory>
 #include <optional>
 
-class QAction;
-class QMenu;
 class QWidget;
 
 namespace qnc {
@@ -29,8 +27,6 @@ class TrayPresence {
     std::function<bool()> clickIsTheActivation;
     // The right click's save, before the menu opens.
     std::function<void()> saveTables;
-    // Shows the menu and returns the chosen item (null when dismissed).
-    std::function<QAction*(QMenu& menu)> runMenu;
     // The menu's one item.
     std::function<void()> endProgram;
   };

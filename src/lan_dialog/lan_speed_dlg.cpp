@@ -11,7 +11,7 @@
 
 #include "lan_dialog/lan_log_font.h"
 #include "lan_dialog/lan_log_view.h"
-#include "lan_dialog/lan_presets.h"
+#include "commands/lan_presets.h"
 #include "lantest/port_text.h"
 #include "ui/lan_test_template.h"
 

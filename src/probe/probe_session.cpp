@@ -23,6 +23,8 @@ RowId ProbeSession::AppendRow(TableKind kind, std::string_view target) {
   return EditorOf(kind).InsertRow(tables_[kind].RowCount(), target);
 }
 
+bool ProbeSession::DeleteRow(TableKind kind, int index) { return EditorOf(kind).DeleteRow(index); }
+
 void ProbeSession::AddDefaultRows() {
   const PerTable<std::vector<DefaultRow>> defaults{
       DefaultDnsRows(), DefaultPingRows(FindGatewayAddress(options_.routeTablePath)), DefaultGameRows()};

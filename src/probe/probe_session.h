@@ -57,6 +57,10 @@ class ProbeSession {
   // Appends every table's default rows (the ping table's gateway row from the
   // route table at options.routeTablePath).
   void AddDefaultRows();
+  // Appends a row holding only its target and returns its identity.
+  RowId AppendRow(TableKind kind, std::string_view target);
+  // Deletes the row at index with its counters; false when there is none.
+  bool DeleteRow(TableKind kind, int index);
   // Appends rows holding only their targets.
   void AppendRows(TableKind kind, const std::vector<std::string>& targets);
   // A loaded configuration file: each table the file reached gets the file's
@@ -83,7 +87,6 @@ class ProbeSession {
 
  private:
   RowEditor& EditorOf(TableKind kind);
-  RowId AppendRow(TableKind kind, std::string_view target);
 
   const ProbeSessionOptions options_;
   PerTable<TableStore> tables_;

@@ -14,6 +14,8 @@ class RowEditor {
   // Inserts a row with every cell empty but cell 0 and returns its identity.
   // An index outside 0..RowCount() appends.
   virtual RowId InsertRow(int index, std::string_view target) = 0;
+  // Deletes the row at index together with its counters; false when there is none.
+  virtual bool DeleteRow(int index) = 0;
   // Deletes every row together with its counters.
   virtual void DeleteAllRows() = 0;
 };

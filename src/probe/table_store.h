@@ -27,8 +27,7 @@ class TableStore final : public ProbeTable, public RowEditor {
 
   // Row edits; the window makes them on its own thread only.
   RowId InsertRow(int index, std::string_view target) override;
-  // Deletes the row at index together with its counters; false when there is none.
-  bool DeleteRow(int index);
+  bool DeleteRow(int index) override;
   void DeleteAllRows() override;
 
   // Reads by position, for presenting the table.

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -105,6 +107,36 @@ void OnNextModal(std::function<void(QWidget&)> act, std::chrono::milliseconds li
     }
   });
   poll->start(10);
+}
+
+void OnNextMenu(std::function<QAction*(QMenu&)> choose, std::chrono::milliseconds limit) {
+  OnNextModal(
+      [choose = std::move(choose)](QWidget& popup) {
+        auto* menu = qobject_cast<QMenu*>(&popup);
+        ASSERT_NE(menu, nullptr) << "not a menu: " << popup.metaObject()->className();
+        QAction* chosen = choose(*menu);
+        if (chosen == nullptr) {
+          menu->close();
+          return;
+        }
+        menu->setActiveAction(chosen);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &press);
+      },
+      limit);
+}
+
+void ChooseFile(QWidget& modal, const QString& path) {
+  auto* dialog = qobject_cast<QFileDialog*>(&modal);
+  ASSERT_NE(dialog, nullptr) << "not a file dialog: " << modal.metaObject()->className();
+  dialog->selectFile(path);
+  // selectFile leaves the name field alone while that has the keyboard focus,
+  // which comes and goes with the window's activation; typed there, the whole
+  // path is the choice whatever the focus.
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  name->setText(path);
+  QMetaObject::invokeMethod(dialog, "accept");
 }
 
 void RightClick(QWidget& widget, QPoint position) {

@@ -1,7 +1,9 @@
 #pragma once
 // Helpers for driving the windows offscreen, as a user would, and a loopback
 // network for their workers. Every wait is bounded.
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -36,6 +38,15 @@ T* Find(const QWidget& root, int id) {
 // within the limit, or `act` leaves it open, the test fails and it is closed,
 // so nothing waits for ever.
 void OnNextModal(std::function<void(QWidget&)> act, std::chrono::milliseconds limit = 5s);
+
+// Arranges for the next popup menu to be answered: `choose` sees the menu as
+// it opens and returns the item the user picks, or null to dismiss it. The
+// pick goes through the menu as a keyboard would make it.
+void OnNextMenu(std::function<QAction*(QMenu&)> choose, std::chrono::milliseconds limit = 5s);
+
+// Picks `path` in a file dialog (`modal`, as OnNextModal hands it over) and
+// accepts it, as a user typing the whole path into its name field would.
+void ChooseFile(QWidget& modal, const QString& path);
 
 // Right-clicks `widget` at `position` (a context-menu request, as the mouse makes it).
 void RightClick(QWidget& widget, QPoint position);

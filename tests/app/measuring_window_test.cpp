@@ -91,7 +91,7 @@ TEST_F(MeasuringWindow, DeletingTheSecondOfFourRowsKeepsEveryOtherRowsFigures) {
   ASSERT_GT(before[1].lost, before[2].lost) << "row 1 was measured longer than row 2";
 
   SelectRow(TableKind::kGame, 1);
-  window_->OnCommand(id::kDeleteGameServer);
+  window_->Commands().DeleteSelectedRow(TableKind::kGame);
 
   EXPECT_EQ(AllFigures(table), (std::vector<Figures>{before[0], before[2], before[3]}));
   EXPECT_EQ(table.Snapshot(), (std::vector<std::vector<std::string>>{cells[0], cells[2], cells[3]}));
@@ -107,7 +107,7 @@ TEST_F(MeasuringWindow, DeletedRowsCarryOnWithTheirOwnCountersWhileMeasured) {
   const RowRef keptClosed = table.RowAt(2);
   const RowRef keptOpen = table.RowAt(3);
   SelectRow(TableKind::kGame, 1);
-  window_->OnCommand(id::kDeleteGameServer);
+  window_->Commands().DeleteSelectedRow(TableKind::kGame);
   const std::uint32_t closedBefore = Probes(keptClosed);
   ASSERT_TRUE(test::WaitUntil([&] { return Probes(table.RowAt(1)) >= closedBefore + 2; }));
   // The closed row that moved up keeps failing on its own counters; the open
@@ -126,7 +126,7 @@ TEST_F(MeasuringWindow, AThirtyThirdRowIsMeasured) {
     test::Type(*Find<QLineEdit>(box, id::kInputEdit), QString::fromStdString(closed_));
     QTest::mouseClick(Find<QPushButton>(box, id::kOk), Qt::LeftButton);
   });
-  window_->OnCommand(id::kAddGameServer);
+  window_->Commands().AddRow(TableKind::kGame);
   TableStore& table = window_->Table(TableKind::kGame);
   ASSERT_EQ(table.RowCount(), 33);
   ASSERT_TRUE(test::WaitUntil([&] { return table.CellAt(32, cell::kLoss) == " 100.00%   [2(2)]"; }));
@@ -227,7 +227,7 @@ TEST_F(MeasuringWindow, UserEditsWhileTheWorkerWrites) {
     const int rows = model.rowCount();
     if (rows > 4 && random() % 3 != 0) {
       SelectRow(TableKind::kGame, static_cast<int>(random() % static_cast<unsigned>(rows)));
-      window_->OnCommand(id::kDeleteGameServer);
+      window_->Commands().DeleteSelectedRow(TableKind::kGame);
     } else {
       model.AppendRow(random() % 2 == 0 ? open_.Target() : closed_);
     }

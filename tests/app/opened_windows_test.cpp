@@ -1,5 +1,6 @@
 // The windows the main window opens (the About box, the web pages, the LAN
 // test) and the GPU labels.
+#include <QAction>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -97,15 +98,18 @@ TEST_F(OpenedWindows, AboutBoxLayout) {
 }
 
 TEST_F(OpenedWindows, TheWebButtonsShowTheirPageInTheOneWebWindow) {
-  MainWindowOptions options = test::StillOptions(folder_, "");
-  std::vector<std::pair<const CShowBubgDlg*, QString>> shown;
-  options.modals.runWebPage = [&shown](CShowBubgDlg& window) {
-    shown.emplace_back(&window, window.m_url);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("PUBG"));
-  };
-  Open(options);
-  Click(id::kLolStatusButton);
-  Click(id::kPubgButton);
+  Open(test::StillOptions(folder_, ""));
+  std::vector<std::pair<const QWidget*, QString>> shown;
+  for (const int button : {id::kLolStatusButton, id::kPubgButton}) {
+    test::OnNextModal([&shown](QWidget& modal) {
+      auto* window = qobject_cast<CShowBubgDlg*>(&modal);
+      ASSERT_NE(window, nullptr);
+      EXPECT_EQ(window->windowTitle(), QStringLiteral("PUBG"));
+      shown.emplace_back(window, window->m_url);
+      window->close();
+    });
+    Click(button);
+  }
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].second, LolStatusPageAddress());
   EXPECT_EQ(shown[1].second, PubgPageAddress());
@@ -113,18 +117,21 @@ TEST_F(OpenedWindows, TheWebButtonsShowTheirPageInTheOneWebWindow) {
   EXPECT_EQ(shown[1].first, &window_->WebPageWindow());
 }
 
-TEST_F(OpenedWindows, TheLanMenuCommandsOpenTheTestWindowInTheirMode) {
-  MainWindowOptions options = test::StillOptions(folder_, "");
+TEST_F(OpenedWindows, TheLanMenuItemsOpenTheTestWindowInTheirMode) {
+  Open(test::StillOptions(folder_, ""));
   std::vector<std::string> presets;
   std::vector<QPointer<CLanSpeedDlg>> windows;
-  options.modals.runLanTest = [&](CLanSpeedDlg& window) {
-    EXPECT_EQ(window.parentWidget(), window_.get());
-    presets.push_back(window.m_preset);
-    windows.emplace_back(&window);
-  };
-  Open(options);
-  EXPECT_TRUE(window_->OnCommand(id::kLanServer));
-  EXPECT_TRUE(window_->OnCommand(id::kLanClient));
+  for (const int item : {id::kLanServer, id::kLanClient}) {
+    test::OnNextModal([&](QWidget& modal) {
+      auto* window = qobject_cast<CLanSpeedDlg*>(&modal);
+      ASSERT_NE(window, nullptr);
+      EXPECT_EQ(window->parentWidget(), window_.get());
+      presets.push_back(window->m_preset);
+      windows.emplace_back(window);
+      window->close();
+    });
+    Find<QAction>(*window_, item)->trigger();
+  }
   EXPECT_EQ(presets, (std::vector<std::string>{"Quorix测速服务器端", "Quorix测速客户端"}));
   ASSERT_EQ(windows.size(), 2u);
   EXPECT_TRUE(windows[0].isNull() && windows[1].isNull()) << "each window goes when its run returns";
@@ -154,7 +161,7 @@ TEST_F(OpenedWindows, TheLanTestWindowRunsModallyWhileTheWorkersMeasure) {
         opened->close();
       },
       10s);
-  window_->OnCommand(id::kLanServer);
+  Find<QAction>(*window_, id::kLanServer)->trigger();
   EXPECT_TRUE(measuredMeanwhile);
   EXPECT_TRUE(opened.isNull()) << "destroyed after its run";
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

@@ -35,15 +35,7 @@ TEST(QtDialogs, FileDialogsStartAtHomeThenWhereTheLastFileWasChosen) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString chosen = QDir(folder.path()).filePath(QStringLiteral("列表.txt"));
-  test::OnNextModal([&](QWidget& dialog) {
-    auto& fileDialog = dynamic_cast<QFileDialog&>(dialog);
-    // Typed into the name box just before accepting: selectFile() would race
-    // with the dialog's own choice of the offered name once its folder loads.
-    auto* nameBox = fileDialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(nameBox, nullptr);
-    nameBox->setText(chosen);
-    QMetaObject::invokeMethod(&fileDialog, "accept");
-  });
+  test::OnNextModal([&](QWidget& dialog) { test::ChooseFile(dialog, chosen); });
   EXPECT_EQ(ChooseConfigFile(owner, QFileDialog::AcceptSave), chosen);
   for (const auto mode : {QFileDialog::AcceptSave, QFileDialog::AcceptOpen}) {
     EXPECT_EQ(MakeConfigFileDialog(owner, mode)->directory().absolutePath(), QDir(folder.path()).absolutePath());

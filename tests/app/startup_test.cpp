@@ -23,10 +23,10 @@ class Startup : public ::testing::Test {
  protected:
   void SetUp() override { test::App(); }
 
-  StartupOptions Options(int& warnings) {
+  // A start with a lock folder of its own, where no other copy runs.
+  StartupOptions Options() {
     StartupOptions options;
     options.instanceLockFolder = locks_.path();
-    options.warnRunningCopy = [&warnings] { ++warnings; };
     options.window = test::StillOptions(folder_, "");
     options.window.defaultRows = false;
     return options;
@@ -36,25 +36,17 @@ class Startup : public ::testing::Test {
   QTemporaryDir folder_;
 };
 
-TEST_F(Startup, ARunningCopyIsReportedAndTheSecondCopyStillOpens) {
-  int warnings = 0;
-  CQUORIX_NET_CHECKApp first(Options(warnings));
-  first.InitInstance();
-  EXPECT_EQ(warnings, 0);
-  ASSERT_NE(first.MainWindow(), nullptr);
-  EXPECT_TRUE(first.MainWindow()->isVisible());
-
-  auto second = std::make_unique<CQUORIX_NET_CHECKApp>(Options(warnings));
-  second->InitInstance();
-  EXPECT_EQ(warnings, 1);
-  ASSERT_NE(second->MainWindow(), nullptr);
-  EXPECT_TRUE(second->MainWindow()->isVisible());
-
+// The lock files as copies of the program hold them; the start-up's warning
+// on what they tell is below.
+TEST_F(Startup, EachCopySeesTheOthersThatStillRun) {
+  auto first = std::make_unique<RunningCopyLock>();
+  EXPECT_FALSE(first->AcquireAndCheckOthers(locks_.path()));
+  RunningCopyLock second;
+  EXPECT_TRUE(second.AcquireAndCheckOthers(locks_.path()));
   // With the first copy gone, a third still sees the second.
-  EXPECT_EQ(first.ExitInstance(), 0);
-  CQUORIX_NET_CHECKApp third(Options(warnings));
-  third.InitInstance();
-  EXPECT_EQ(warnings, 2);
+  first.reset();
+  RunningCopyLock third;
+  EXPECT_TRUE(third.AcquireAndCheckOthers(locks_.path()));
 }
 
 TEST_F(Startup, ACopyThatDiedCountsAsGone) {
@@ -68,10 +60,8 @@ TEST_F(Startup, ACopyThatDiedCountsAsGone) {
   stale.write(QByteArray::number(deadPid) + "\nquorix-net-check\n" + QSysInfo::machineHostName().toUtf8() + "\n");
   stale.close();
 
-  int warnings = 0;
-  CQUORIX_NET_CHECKApp app(Options(warnings));
-  app.InitInstance();
-  EXPECT_EQ(warnings, 0);
+  RunningCopyLock lock;
+  EXPECT_FALSE(lock.AcquireAndCheckOthers(locks_.path()));
 }
 
 TEST_F(Startup, WarningBoxTexts) {
@@ -115,8 +105,7 @@ int RunEventLoop(std::function<void()> whileRunning) {
 }
 
 TEST_F(Startup, EscEndsTheProgramAndStopsTheWorkers) {
-  int warnings = 0;
-  StartupOptions options = Options(warnings);
+  StartupOptions options = Options();
   options.window = test::LoopbackOptions(folder_);
   options.window.pingRows = {"127.0.0.1"};
   options.window.gameRows = {"127.0.0.1:" + std::to_string(test::ClosedPort())};
@@ -134,16 +123,11 @@ TEST_F(Startup, EscEndsTheProgramAndStopsTheWorkers) {
 }
 
 TEST_F(Startup, TheCloseBoxKeepsTheProgramRunningUntilTheTrayMenuEndsIt) {
-  int warnings = 0;
-  StartupOptions options = Options(warnings);
+  StartupOptions options = Options();
   options.window = test::LoopbackOptions(folder_);
   options.window.gameRows = {"127.0.0.1:" + std::to_string(test::ClosedPort())};
   options.window.trayAvailable = [] { return true; };
   int menus = 0;
-  options.window.modals.runTrayMenu = [&menus](QMenu& menu) {
-    // The first right click dismisses the menu, the second chooses its item.
-    return ++menus == 1 ? nullptr : menu.actions().front();
-  };
   CQUORIX_NET_CHECKApp app(options);
   app.InitInstance();
   CQUORIX_NET_CHECKDlg& window = *app.MainWindow();
@@ -156,8 +140,14 @@ TEST_F(Startup, TheCloseBoxKeepsTheProgramRunningUntilTheTrayMenuEndsIt) {
     const std::uint32_t before = row.counters->lost.load();
     stillRunningAfterClose = !window.isVisible() && window.NotificationIcon()->isVisible() &&
                              test::WaitUntil([&] { return row.counters->lost.load() >= before + 2; });
-    emit window.NotificationIcon()->activated(QSystemTrayIcon::Context);
-    emit window.NotificationIcon()->activated(QSystemTrayIcon::Context);
+    // The first right click dismisses the menu, the second chooses its item.
+    for (const bool choose : {false, true}) {
+      test::OnNextMenu([&menus, choose](QMenu& menu) {
+        ++menus;
+        return choose ? menu.actions().front() : nullptr;
+      });
+      emit window.NotificationIcon()->activated(QSystemTrayIcon::Context);
+    }
   });
   EXPECT_TRUE(stillRunningAfterClose);
   EXPECT_EQ(menus, 2);

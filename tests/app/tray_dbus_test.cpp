@@ -131,10 +131,6 @@ TEST(TrayDbus, AClickOnTheIconBringsTheWindowBackAndARightClickOffersTheMenu) {
 
     MainWindowOptions options = test::StillOptions(folder, "");
     int menus = 0;
-    options.modals.runTrayMenu = [&menus](QMenu&) -> QAction* {
-      ++menus;
-      return nullptr;
-    };
     CQUORIX_NET_CHECKDlg window(options);
     window.show();
     ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible(); }));
@@ -157,6 +153,12 @@ TEST(TrayDbus, AClickOnTheIconBringsTheWindowBackAndARightClickOffersTheMenu) {
 
       // The right click still saves and offers the menu; dismissed, the
       // window stays in the tray.
+      test::OnNextMenu(
+          [&menus](QMenu&) -> QAction* {
+            ++menus;
+            return nullptr;
+          },
+          10s);
       ASSERT_TRUE(ClickNewestItem(QStringLiteral("ContextMenu")));
       EXPECT_TRUE(test::WaitUntil([&] { return menus == round; }, 10s));
       EXPECT_FALSE(window.isVisible());

@@ -1,7 +1,5 @@
 // A window's place in the notification area, on a plain window, with the
 // kind of tray given by the test.
-#include <QAction>
-#include <QMenu>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -29,7 +27,6 @@ TEST(TrayPresence, AClickRestoresOnlyWhereTheTrayKnowsNoDoubleClick) {
     TrayPresence tray(window, {.trayAvailable = [] { return true; },
                                .clickIsTheActivation = [&c] { return c.clickIsTheActivation; },
                                .saveTables = [&saves] { ++saves; },
-                               .runMenu = [](QMenu&) -> QAction* { return nullptr; },
                                .endProgram = {}});
     tray.CloseWindow();
     ASSERT_NE(tray.Icon(), nullptr);

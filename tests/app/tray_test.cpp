@@ -31,10 +31,15 @@ class Tray : public ::testing::Test {
     options.gameRows = {"h.test:443"};
     // The desktop's notification area may come and go while the window lives.
     options.trayAvailable = [this] { return trayAvailable_; };
-    options.modals.runTrayMenu = [this](QMenu& menu) { return OnMenu(menu); };
     window_ = std::make_unique<CQUORIX_NET_CHECKDlg>(options);
     window_->show();
     ASSERT_TRUE(test::WaitUntil([&] { return window_->isVisible(); }));
+  }
+
+  // A right click on the icon; the menu it opens is answered by OnMenu.
+  void RightClickIcon() {
+    test::OnNextMenu([this](QMenu& menu) { return OnMenu(menu); });
+    emit window_->NotificationIcon()->activated(QSystemTrayIcon::Context);
   }
 
   // What the tray menu sees when it opens, and the item it then chooses.
@@ -103,7 +108,7 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   window_->close();
   QSignalSpy finished(window_.get(), &QDialog::finished);
   const auto before = window_->Table(TableKind::kDns).Snapshot();
-  emit window_->NotificationIcon()->activated(QSystemTrayIcon::Context);
+  RightClickIcon();
   ASSERT_EQ(menus_, 1);
   EXPECT_EQ(items_, (std::vector<std::pair<QString, QString>>{{QStringLiteral("2"), QStringLiteral("关闭Quorix测试工具")}}));
   ASSERT_TRUE(fileWhenMenuOpened_.accepted);
@@ -118,7 +123,7 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   // ends the window's run, as Esc does.
   window_->Model(TableKind::kDns).AppendRow("c.test");
   chooseItem_ = true;
-  emit window_->NotificationIcon()->activated(QSystemTrayIcon::Context);
+  RightClickIcon();
   EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kDns], (std::vector<std::string>{"a.test", "b.test", "c.test"}));
   ASSERT_EQ(finished.count(), 1);
   EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Rejected);

@@ -13,7 +13,7 @@
 #include "lantest/lan_test_support.h"
 #include "lan_dialog/lan_log_font.h"
 #include "lan_dialog/lan_log_view.h"
-#include "lan_dialog/lan_presets.h"
+#include "commands/lan_presets.h"
 #include "lan_dialog/lan_speed_dlg.h"
 #include "qt_test_app.h"
 #include "ui/lan_test_template.h"

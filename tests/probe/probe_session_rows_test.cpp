@@ -84,11 +84,16 @@ class CountingEditor final : public RowEditor {
     ++inserts;
     return store_.InsertRow(index, target);
   }
+  bool DeleteRow(int index) override {
+    ++deletes;
+    return store_.DeleteRow(index);
+  }
   void DeleteAllRows() override {
     ++clears;
     store_.DeleteAllRows();
   }
   int inserts = 0;
+  int deletes = 0;
   int clears = 0;
 
  private:
@@ -104,11 +109,15 @@ TEST_F(ProbeSessionRows, RowEditsGoThroughTheInstalledEditor) {
   EXPECT_EQ(editor.inserts, 4 + 2);
   EXPECT_EQ(editor.clears, 1);
   EXPECT_EQ(Targets(session.Table(TableKind::kPing)), (Rows{"p1", "p2"}));
+  EXPECT_TRUE(session.DeleteRow(TableKind::kPing, 0));
+  EXPECT_FALSE(session.DeleteRow(TableKind::kPing, 5));
+  EXPECT_EQ(editor.deletes, 2);
+  EXPECT_EQ(Targets(session.Table(TableKind::kPing)), (Rows{"p2"}));
 
   session.SetRowEditor(TableKind::kPing, nullptr);
   session.AppendRows(TableKind::kPing, {"p3"});
   EXPECT_EQ(editor.inserts, 6) << "without an editor the store takes the edit itself";
-  EXPECT_EQ(session.Table(TableKind::kPing).RowCount(), 3);
+  EXPECT_EQ(session.Table(TableKind::kPing).RowCount(), 2);
 }
 
 TEST_F(ProbeSessionRows, RestartingAllCountersReachesEveryTable) {

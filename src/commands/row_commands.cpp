@@ -1,0 +1,32 @@
+// Row editing, retests and the DNS server box.
+#include "commands/window_commands.h"
+#include "probe/probe_table.h"
+
+namespace qnc {
+
+WindowCommands::WindowCommands(ProbeSession& session, UiServices& ui, std::string fixedConfigPath)
+    : session_(session), ui_(ui), fixedConfigPath_(std::move(fixedConfigPath)) {}
+
+void WindowCommands::AddRow(TableKind table) {
+  const std::optional<NewRow> row = ui_.AskNewRow(table);
+  if (!row) return;
+  const RowId id = session_.AppendRow(table, row->target);
+  // Only the game table shows a description; the other boxes have no field for one.
+  if (table == TableKind::kGame) session_.Table(table).SetCell(id, cell::kGameDescription, row->description);
+}
+
+void WindowCommands::DeleteSelectedRow(TableKind table) {
+  const int selected = ui_.SelectedRow(table);
+  if (selected >= 0) session_.DeleteRow(table, selected);
+}
+
+void WindowCommands::RetestDns() { ResetCounters(session_.Table(TableKind::kDns)); }
+
+void WindowCommands::RetestPing() { ResetCounters(session_.Table(TableKind::kPing)); }
+
+void WindowCommands::DnsServerEdited(std::string_view text) {
+  session_.DnsServer().StoreText(std::string(text));
+  RetestDns();
+}
+
+}  // namespace qnc
