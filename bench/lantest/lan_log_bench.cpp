@@ -40,8 +40,8 @@ void Measure(const char* what, int lines, int block, const std::function<void(co
     }
   }
   const double total = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("%-28s lines=%d total=%.3fs first_block_ns_per_line=%.0f last_block_ns_per_line=%.0f ratio=%.2f\n",
-              what, lines, total, blockNs.front(), blockNs.back(), blockNs.back() / blockNs.front());
+  std::printf("%-28s lines=%d total=%.3fs first_block_ns_per_line=%.0f last_block_ns_per_line=%.0f ratio=%.2f\n", what,
+              lines, total, blockNs.front(), blockNs.back(), blockNs.back() / blockNs.front());
 }
 
 }  // namespace

@@ -11,9 +11,7 @@ namespace qnc {
 namespace {
 
 // The About box's one picture, bitmap 132.
-QPixmap AboutPicture(int bitmap) {
-  return bitmap == id::kAboutPicture ? BuiltInPicture(kAboutPicturePath) : QPixmap();
-}
+QPixmap AboutPicture(int bitmap) { return bitmap == id::kAboutPicture ? BuiltInPicture(kAboutPicturePath) : QPixmap(); }
 
 }  // namespace
 

@@ -22,9 +22,9 @@ bool StatusNotifierHostOnSessionBus() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return false;
   const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-  QDBusMessage ask = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
-                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+  QDBusMessage ask =
+      QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   ask << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
   // Without a watcher on the bus the bus itself answers at once with an error.
   const QDBusMessage reply = bus.call(ask, QDBus::Block, kReplyLimitMs);

@@ -8,8 +8,7 @@
 
 namespace qnc {
 
-InputBox::InputBox(const DialogTemplate& dialogTemplate, QWidget* parent)
-    : TemplateDialog(dialogTemplate, parent) {
+InputBox::InputBox(const DialogTemplate& dialogTemplate, QWidget* parent) : TemplateDialog(dialogTemplate, parent) {
   setModal(true);
   connect(ControlAs<QPushButton>(id::kOk), &QPushButton::clicked, this, [this] { OnConfirm(); });
 }

@@ -3,8 +3,8 @@
 #include <QCursor>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
@@ -31,9 +31,9 @@ CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* p
     : TemplateDialog(MainDialogTemplate(), parent),
       options_(std::move(options)),
       session_(options_),
-      ui_(*this, [this](TableKind kind) { return SelectionMark(kind); }, options_.lanTest),
-      commands_(session_, ui_,
-                options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
+      ui_(
+          *this, [this](TableKind kind) { return SelectionMark(kind); }, options_.lanTest),
+      commands_(session_, ui_, options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
   OnInitDialog();
   NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
 }
@@ -143,9 +143,7 @@ bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) {
   return probesEnded && gpuEnded;
 }
 
-QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const {
-  return *ControlAs<QTableView>(kTableControlIds[kind]);
-}
+QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const { return *ControlAs<QTableView>(kTableControlIds[kind]); }
 
 QLineEdit& CQUORIX_NET_CHECKDlg::DnsServerEdit() const { return *ControlAs<QLineEdit>(id::kDnsServerEdit); }
 

@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "ui/control_ids.h"
 #include "app/probe_table_model.h"
 #include "platform/icmp_socket.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 
@@ -41,8 +41,8 @@ void NoticeIfPingsCannotBeSent(QWidget& owner, ProbeTableModel& pingModel, const
   pingModel.SetRowToolTip(text);
   // Queued, so that the box comes up over the window rather than before it.
   QTimer::singleShot(0, &owner, [&owner, text] {
-    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(kMainWindowTitle), text, QMessageBox::Ok,
-                                &owner);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QString::fromUtf8(kMainWindowTitle), text, QMessageBox::Ok, &owner);
     box->setObjectName(QString::fromLatin1(kPingNoticeName));
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -44,9 +44,7 @@ void ProbeTableModel::RefreshChangedCells() {
   emit cellsRefreshed();
 }
 
-int ProbeTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : store_.RowCount();
-}
+int ProbeTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : store_.RowCount(); }
 
 int ProbeTableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : ColumnCount(store_.Kind());
@@ -56,8 +54,8 @@ namespace {
 
 QVariant ColumnAlignment(TableKind kind, int column) {
   const auto& columns = TableColumns(kind);
-  const bool centred = column >= 0 && column < static_cast<int>(columns.size()) &&
-                       columns[static_cast<std::size_t>(column)].centred;
+  const bool centred =
+      column >= 0 && column < static_cast<int>(columns.size()) && columns[static_cast<std::size_t>(column)].centred;
   return QVariant::fromValue(Qt::Alignment(centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter)));
 }
 

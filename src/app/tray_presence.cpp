@@ -6,10 +6,10 @@
 #include <QWindow>
 
 #include "app/app_images.h"
-#include "ui/control_ids.h"
-#include "app/menus.h"
 #include "app/dbus_tray.h"
+#include "app/menus.h"
 #include "qt_ui/template_dialog.h"
+#include "ui/control_ids.h"
 
 namespace qnc {
 
@@ -51,8 +51,7 @@ void TrayPresence::ShowIcon() {
     icon_ = std::make_unique<QSystemTrayIcon>(TrayIcon());
     icon_->setObjectName(ControlName(id::kTrayIcon));
     icon_->setToolTip(QString::fromUtf8(kMainWindowTitle));
-    clickIsTheActivation_ =
-        hooks_.clickIsTheActivation ? hooks_.clickIsTheActivation() : TrayIconGoesOverDBus();
+    clickIsTheActivation_ = hooks_.clickIsTheActivation ? hooks_.clickIsTheActivation() : TrayIconGoesOverDBus();
     // The icon is this object's, so the connection ends with it.
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });

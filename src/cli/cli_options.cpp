@@ -61,8 +61,8 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
       options.help = true;
     } else if (arg == "--json") {
       options.json = true;
-    } else if (arg == "--dns" || arg == "--ping" || arg == "--game" || arg == "--dns-server" ||
-               arg == "--dns-port" || arg == "--config" || arg == "--passes") {
+    } else if (arg == "--dns" || arg == "--ping" || arg == "--game" || arg == "--dns-server" || arg == "--dns-port" ||
+               arg == "--config" || arg == "--passes") {
       const auto text = value();
       if (!text) return CliError{"option " + arg + " needs a value"};
       if (arg == "--dns") {

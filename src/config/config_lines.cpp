@@ -24,7 +24,7 @@ std::optional<std::string_view> PieceReader::Next() {
   if (started_ && rest_.empty()) return std::nullopt;
   started_ = true;
   const std::size_t length = encoding_ == FileEncoding::kUtf8 ? Utf8PrefixLength(rest_, kMaxPieceBytes)
-                                                             : GbkPrefixLength(rest_, kMaxPieceBytes);
+                                                              : GbkPrefixLength(rest_, kMaxPieceBytes);
   const std::string_view piece = rest_.substr(0, length);
   rest_.remove_prefix(length);
   return piece;

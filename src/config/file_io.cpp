@@ -89,14 +89,16 @@ std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string
     const fs::path temporary =
         FolderOf(target) / ("." + target.filename().string() + tag + std::string(kTemporarySuffix));
     switch (WriteNewFileSynced(temporary.string(), bytes)) {
-      case NewFileResult::kWritten: return temporary;
-      case NewFileResult::kExists: continue;
-      case NewFileResult::kFailed: return std::nullopt;
+      case NewFileResult::kWritten:
+        return temporary;
+      case NewFileResult::kExists:
+        continue;
+      case NewFileResult::kFailed:
+        return std::nullopt;
     }
   }
   return std::nullopt;
 }
-
 
 }  // namespace
 

@@ -7,8 +7,8 @@ namespace qnc {
 namespace {
 
 // Well-known CJK sans families, best first.
-const char* const kFallbackFamilies[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Noto Sans SC",
-                                         "Source Han Sans SC", "Droid Sans Fallback", "AR PL UMing CN"};
+const char* const kFallbackFamilies[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC",    "Noto Sans SC",
+                                         "Source Han Sans SC",  "Droid Sans Fallback", "AR PL UMing CN"};
 
 QString FallbackFamily(const QStringList& installed) {
   for (const char* family : kFallbackFamilies) {

@@ -9,9 +9,9 @@
 #include <QShowEvent>
 #include <iostream>
 
+#include "commands/lan_presets.h"
 #include "lan_dialog/lan_log_font.h"
 #include "lan_dialog/lan_log_view.h"
-#include "commands/lan_presets.h"
 #include "lantest/port_text.h"
 #include "ui/lan_test_template.h"
 

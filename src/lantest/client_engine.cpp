@@ -8,10 +8,10 @@
 
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
-#include "platform/stop_sleep.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
+#include "platform/stop_sleep.h"
 #include "platform/tcp_socket.h"
 
 namespace qnc {

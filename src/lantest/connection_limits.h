@@ -22,8 +22,7 @@ class ConnectionLimits {
   // One connection's place; freed when it goes away.
   class Place {
    public:
-    Place(Place&& other) noexcept
-        : limits_(std::exchange(other.limits_, nullptr)), source_(other.source_) {}
+    Place(Place&& other) noexcept : limits_(std::exchange(other.limits_, nullptr)), source_(other.source_) {}
     Place& operator=(Place&&) = delete;
     Place(const Place&) = delete;
     ~Place();

@@ -2,11 +2,9 @@
 
 namespace qnc {
 
-LanTestController::LanTestController(LanTestState& state, LanLog& log, ConsoleLines& console,
-                                     const TickSource& ticks, const LocalClock& clock, int maxConnections)
-    : state_(state),
-      context_{state, log, console, counters_, ticks, clock},
-      limits_(maxConnections) {}
+LanTestController::LanTestController(LanTestState& state, LanLog& log, ConsoleLines& console, const TickSource& ticks,
+                                     const LocalClock& clock, int maxConnections)
+    : state_(state), context_{state, log, console, counters_, ticks, clock}, limits_(maxConnections) {}
 
 LanTestController::~LanTestController() { Shutdown(); }
 
@@ -52,9 +50,12 @@ void LanTestController::Shutdown() {
 
 int ThreadCountForIndex(int index) {
   switch (index) {
-    case 1: return 4;
-    case 2: return 8;
-    default: return 1;
+    case 1:
+      return 4;
+    case 2:
+      return 8;
+    default:
+      return 1;
   }
 }
 

@@ -26,9 +26,8 @@ namespace qnc {
 // joins are short and cannot deadlock with it.
 class LanTestController {
  public:
-  LanTestController(LanTestState& state, LanLog& log, ConsoleLines& console,
-                    const TickSource& ticks = SystemTicks(), const LocalClock& clock = SystemLocalClock(),
-                    int maxConnections = kMaxServedConnections);
+  LanTestController(LanTestState& state, LanLog& log, ConsoleLines& console, const TickSource& ticks = SystemTicks(),
+                    const LocalClock& clock = SystemLocalClock(), int maxConnections = kMaxServedConnections);
   ~LanTestController();
   LanTestController(const LanTestController&) = delete;
   LanTestController& operator=(const LanTestController&) = delete;

@@ -57,8 +57,8 @@ std::string ServerReportLine(const TimeOfDay& time, const MeterDeltas& deltas) {
 }
 
 std::string ClientReportLine(const TimeOfDay& time, const MeterDeltas& deltas) {
-  return FormatTimeStamp(time) + " 当前速率:  收：" + FormatRate(deltas.received) + "  发：" +
-         FormatRate(deltas.sent) + "\r\n";
+  return FormatTimeStamp(time) + " 当前速率:  收：" + FormatRate(deltas.received) + "  发：" + FormatRate(deltas.sent) +
+         "\r\n";
 }
 
 std::string ServerStartLine(int port) { return Format("TCP 服务器启动,客户端连接端口:%d........\r\n", port); }

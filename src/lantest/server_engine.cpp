@@ -8,10 +8,10 @@
 
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
-#include "platform/stop_sleep.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
+#include "platform/stop_sleep.h"
 
 namespace qnc {
 
@@ -38,10 +38,14 @@ AcceptOutcome AcceptOne(std::stop_token stop, TcpSocket& listener, const ListenS
     if (stop.stop_requested()) return AcceptOutcome::kStopped;
     if (!slot.Holds(&listener)) return AcceptOutcome::kFailed;
     switch (WaitReadable(listener.Native(), kAcceptSliceMs, stop)) {
-      case WaitResult::kTimedOut: continue;
-      case WaitResult::kStopped: return AcceptOutcome::kStopped;
-      case WaitResult::kError: return AcceptOutcome::kFailed;
-      case WaitResult::kReady: break;
+      case WaitResult::kTimedOut:
+        continue;
+      case WaitResult::kStopped:
+        return AcceptOutcome::kStopped;
+      case WaitResult::kError:
+        return AcceptOutcome::kFailed;
+      case WaitResult::kReady:
+        break;
     }
     accepted = listener.Accept(1);
     return accepted ? AcceptOutcome::kAccepted : AcceptOutcome::kFailed;

@@ -33,9 +33,9 @@ class IcmpSocket {
   std::optional<std::uint16_t> SystemEchoIdentifier() const;
 
   struct Received {
-    std::size_t length = 0;          // bytes in the buffer
-    Ipv4NetOrder from = 0;           // sender
-    bool includesIpHeader = false;   // raw sockets deliver the IPv4 header first
+    std::size_t length = 0;         // bytes in the buffer
+    Ipv4NetOrder from = 0;          // sender
+    bool includesIpHeader = false;  // raw sockets deliver the IPv4 header first
   };
   // Receives the next message within timeoutMs; nothing on time-out, error or stop.
   std::optional<Received> Receive(std::span<std::uint8_t> buffer, int timeoutMs, std::stop_token stop = {});

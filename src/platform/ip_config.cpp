@@ -19,10 +19,14 @@ std::optional<Ipv4NetOrder> ParseRouteHex(const std::string& hex) {
   std::uint32_t value = 0;
   for (char c : hex) {
     int digit = 0;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else return std::nullopt;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      return std::nullopt;
     value = (value << 4) | static_cast<std::uint32_t>(digit);
   }
   // The kernel prints the stored (network-order) word as a native number, so

@@ -45,10 +45,14 @@ ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int t
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
     if (errno != EINPROGRESS) return ConnectResult::kFailed;
     switch (WaitWritable(fd, timeoutMs, std::move(stop))) {
-      case WaitResult::kReady: break;
-      case WaitResult::kTimedOut: return ConnectResult::kTimedOut;
-      case WaitResult::kStopped: return ConnectResult::kStopped;
-      case WaitResult::kError: return ConnectResult::kFailed;
+      case WaitResult::kReady:
+        break;
+      case WaitResult::kTimedOut:
+        return ConnectResult::kTimedOut;
+      case WaitResult::kStopped:
+        return ConnectResult::kStopped;
+      case WaitResult::kError:
+        return ConnectResult::kFailed;
     }
     int error = 0;
     socklen_t length = sizeof error;

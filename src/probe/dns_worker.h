@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/ip_config.h"
+#include "platform/text_field.h"
 #include "probe/coordination.h"
 #include "probe/probe_table.h"
-#include "platform/text_field.h"
 #include "probe/worker_options.h"
 
 namespace qnc {

@@ -16,9 +16,9 @@ inline constexpr int kTarget = 0;
 inline constexpr int kLatency = 1;
 inline constexpr int kAverage = 2;
 inline constexpr int kLoss = 3;
-inline constexpr int kDnsAddress = 4;    // DNS table: the resolved address
-inline constexpr int kDnsQuality = 5;    // DNS table: the quality word
-inline constexpr int kQuality = 4;       // ping and game tables: the quality word
+inline constexpr int kDnsAddress = 4;  // DNS table: the resolved address
+inline constexpr int kDnsQuality = 5;  // DNS table: the quality word
+inline constexpr int kQuality = 4;     // ping and game tables: the quality word
 inline constexpr int kGameDescription = 5;
 }  // namespace cell
 

@@ -56,8 +56,7 @@ void RecordSuccess(ProbeTable& table, const RowRef& row, std::uint32_t elapsedMs
   counters.latencySum.fetch_add(latency, kRelaxed);
   table.SetCell(row.id, cell::kLatency, Decimal(static_cast<std::int32_t>(latency)));
   if (table.Kind() == TableKind::kDns && resolved) table.SetCell(row.id, cell::kDnsAddress, FormatIpv4(*resolved));
-  const std::uint32_t average =
-      AverageLatency(counters.latencySum.load(kRelaxed), counters.answered.load(kRelaxed));
+  const std::uint32_t average = AverageLatency(counters.latencySum.load(kRelaxed), counters.answered.load(kRelaxed));
   table.SetCell(row.id, QualityColumn(table.Kind()), QualityRating(static_cast<std::int32_t>(average)));
   WriteCommonTail(table, row.id, counters);
 }

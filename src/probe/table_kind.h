@@ -29,8 +29,8 @@ class PerTable {
   constexpr const T& operator[](TableKind kind) const { return items_[Index(kind)]; }
 
   // Range-for needs these exact names.
-  constexpr auto begin() { return items_.begin(); }  // NOLINT(readability-identifier-naming)
-  constexpr auto end() { return items_.end(); }      // NOLINT(readability-identifier-naming)
+  constexpr auto begin() { return items_.begin(); }        // NOLINT(readability-identifier-naming)
+  constexpr auto end() { return items_.end(); }            // NOLINT(readability-identifier-naming)
   constexpr auto begin() const { return items_.begin(); }  // NOLINT(readability-identifier-naming)
   constexpr auto end() const { return items_.end(); }      // NOLINT(readability-identifier-naming)
 

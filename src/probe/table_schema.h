@@ -17,7 +17,7 @@ struct TableSchema {
   std::string_view name;   // short name: "dns", "ping", "game"
   std::string_view title;  // the heading of the table in terminal output
   std::span<const ColumnSchema> columns;
-  int qualityColumn;       // the cell that holds the quality word
+  int qualityColumn;  // the cell that holds the quality word
 };
 
 const TableSchema& SchemaOf(TableKind kind);

@@ -4,8 +4,8 @@
 #include <stop_token>
 #include <string>
 
-#include "probe/probe_table.h"
 #include "platform/stop_sleep.h"
+#include "probe/probe_table.h"
 #include "probe/worker_options.h"
 
 namespace qnc {

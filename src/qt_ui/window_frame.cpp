@@ -8,8 +8,8 @@ namespace qnc {
 
 Qt::WindowFlags WindowFlagsFor(unsigned windowStyle) {
   Qt::WindowFlags flags = (windowStyle & window_style::kTaskBarButton) != 0 ? Qt::Window : Qt::Dialog;
-  flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-           Qt::MSWindowsFixedSizeDialogHint;
+  flags |=
+      Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
   if ((windowStyle & window_style::kMinimizeBox) != 0) flags |= Qt::WindowMinimizeButtonHint;
   if ((windowStyle & window_style::kMaximizeBox) != 0) flags |= Qt::WindowMaximizeButtonHint;
   return flags;

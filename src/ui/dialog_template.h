@@ -8,8 +8,8 @@ struct MenuTemplate;
 // What a control of a window template is.
 enum class ControlKind {
   kGroupBox,
-  kLabel,         // static text
-  kEdit,          // an edit box: one line unless styled multi-line
+  kLabel,  // static text
+  kEdit,   // an edit box: one line unless styled multi-line
   kPushButton,
   kDropDownList,  // a list that drops down and takes no typing; its height includes the dropped list
   kListView,      // a report-style table

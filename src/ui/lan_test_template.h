@@ -52,9 +52,9 @@ inline constexpr int kInitialThreadCountIndex = 0;
 inline constexpr int kServerOnlyControls[] = {id::kLanServerPortLabel, id::kLanServerPortEdit,
                                               id::kLanChangePortButton};
 inline constexpr int kClientOnlyControls[] = {
-    id::kLanServerAddressEdit, id::kLanStartStopButton, id::kLanModeList,        id::kLanServerAddressLabel,
-    id::kLanModeLabel,         id::kLanClientPortEdit,  id::kLanClientPortLabel, id::kLanThreadCountList,
-    id::kLanThreadCountLabel};
+    id::kLanServerAddressEdit,  id::kLanStartStopButton, id::kLanModeList,
+    id::kLanServerAddressLabel, id::kLanModeLabel,       id::kLanClientPortEdit,
+    id::kLanClientPortLabel,    id::kLanThreadCountList, id::kLanThreadCountLabel};
 }  // namespace lan_window
 
 }  // namespace qnc

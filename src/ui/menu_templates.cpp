@@ -28,8 +28,7 @@ const MenuTemplate& PingTableMenuTemplate() {
 
 const MenuTemplate& GameTableMenuTemplate() {
   static const MenuTemplate menu{
-      id::kGameTableMenu,
-      {{id::kAddGameServer, "添加服务器地址", {}}, {id::kDeleteGameServer, "删除服务器地址", {}}}};
+      id::kGameTableMenu, {{id::kAddGameServer, "添加服务器地址", {}}, {id::kDeleteGameServer, "删除服务器地址", {}}}};
   return menu;
 }
 

@@ -5,8 +5,8 @@ namespace qnc {
 
 // One item of a menu: a command, or a submenu with items of its own.
 struct MenuItemTemplate {
-  int command = 0;  // the command id the item sends; 0 for a submenu
-  const char* text = "";  // UTF-8
+  int command = 0;                      // the command id the item sends; 0 for a submenu
+  const char* text = "";                // UTF-8
   std::vector<MenuItemTemplate> items;  // a submenu's items
 };
 

@@ -55,67 +55,63 @@ const DialogTemplate& MainDialogTemplate() {
 }
 
 const DialogTemplate& AboutDialogTemplate() {
-  static const DialogTemplate dialog{
-      .id = id::kAboutDialog,
-      .caption = "关于 QUORIX_NET_CHECK",
-      .widthDu = 223,
-      .heightDu = 244,
-      .font = {.pointSize = 9},
-      .controls = {
-          {0, K::kLabel, "网络质量检测，1.0 版", {7, 229, 114, 8}},
-          {id::kOk, K::kPushButton, "确定", {166, 223, 50, 14}, style::kDefaultButton},
-          {0, K::kPicture, "", {7, 7, 0, 0}, 0, id::kAboutPicture},
-      }};
+  static const DialogTemplate dialog{.id = id::kAboutDialog,
+                                     .caption = "关于 QUORIX_NET_CHECK",
+                                     .widthDu = 223,
+                                     .heightDu = 244,
+                                     .font = {.pointSize = 9},
+                                     .controls = {
+                                         {0, K::kLabel, "网络质量检测，1.0 版", {7, 229, 114, 8}},
+                                         {id::kOk, K::kPushButton, "确定", {166, 223, 50, 14}, style::kDefaultButton},
+                                         {0, K::kPicture, "", {7, 7, 0, 0}, 0, id::kAboutPicture},
+                                     }};
   return dialog;
 }
 
 // OK comes first in tab order in both input boxes; the box opens with the
 // focus in its (first) edit, so typing goes there at once.
 const DialogTemplate& AddHostDialogTemplate() {
-  static const DialogTemplate dialog{
-      .id = id::kAddHostDialog,
-      .caption = "dns测试",
-      .widthDu = 263,
-      .heightDu = 70,
-      .font = kSmallWindowFont,
-      .focusId = id::kInputEdit,
-      .controls = {
-          {id::kOk, K::kPushButton, "确定", {103, 49, 50, 14}, style::kDefaultButton},
-          {0, K::kLabel, "域名或者IP", {35, 25, 64, 22}, style::kCentred},
-          {id::kInputEdit, K::kEdit, "", {103, 22, 97, 17}},
-      }};
+  static const DialogTemplate dialog{.id = id::kAddHostDialog,
+                                     .caption = "dns测试",
+                                     .widthDu = 263,
+                                     .heightDu = 70,
+                                     .font = kSmallWindowFont,
+                                     .focusId = id::kInputEdit,
+                                     .controls = {
+                                         {id::kOk, K::kPushButton, "确定", {103, 49, 50, 14}, style::kDefaultButton},
+                                         {0, K::kLabel, "域名或者IP", {35, 25, 64, 22}, style::kCentred},
+                                         {id::kInputEdit, K::kEdit, "", {103, 22, 97, 17}},
+                                     }};
   return dialog;
 }
 
 const DialogTemplate& GameServerDialogTemplate() {
-  static const DialogTemplate dialog{
-      .id = id::kGameServerDialog,
-      .caption = "添加游戏服务器",
-      .widthDu = 359,
-      .heightDu = 85,
-      .font = kSmallWindowFont,
-      .focusId = id::kInputEdit,
-      .controls = {
-          {id::kOk, K::kPushButton, "确定", {118, 62, 50, 14}, style::kDefaultButton},
-          {0, K::kLabel, "游戏服务器", {35, 13, 77, 15}, style::kCentred},
-          {id::kInputEdit, K::kEdit, "", {119, 9, 92, 18}},
-          {0, K::kLabel, "服务器描述", {37, 41, 77, 15}, style::kCentred},
-          {id::kDescriptionEdit, K::kEdit, "", {119, 36, 92, 18}},
-          {0, K::kLabel, "域名：端口(如 8.8.8.8:999),默认80", {217, 14, 135, 14}},
-      }};
+  static const DialogTemplate dialog{.id = id::kGameServerDialog,
+                                     .caption = "添加游戏服务器",
+                                     .widthDu = 359,
+                                     .heightDu = 85,
+                                     .font = kSmallWindowFont,
+                                     .focusId = id::kInputEdit,
+                                     .controls = {
+                                         {id::kOk, K::kPushButton, "确定", {118, 62, 50, 14}, style::kDefaultButton},
+                                         {0, K::kLabel, "游戏服务器", {35, 13, 77, 15}, style::kCentred},
+                                         {id::kInputEdit, K::kEdit, "", {119, 9, 92, 18}},
+                                         {0, K::kLabel, "服务器描述", {37, 41, 77, 15}, style::kCentred},
+                                         {id::kDescriptionEdit, K::kEdit, "", {119, 36, 92, 18}},
+                                         {0, K::kLabel, "域名：端口(如 8.8.8.8:999),默认80", {217, 14, 135, 14}},
+                                     }};
   return dialog;
 }
 
 const DialogTemplate& WebPageDialogTemplate() {
-  static const DialogTemplate dialog{
-      .id = id::kWebPageDialog,
-      .caption = "PUBG",
-      .widthDu = 574,
-      .heightDu = 426,
-      .font = kSmallWindowFont,
-      .controls = {
-          {id::kWebBrowser, K::kWebBrowser, "", {0, 0, 573, 425}},
-      }};
+  static const DialogTemplate dialog{.id = id::kWebPageDialog,
+                                     .caption = "PUBG",
+                                     .widthDu = 574,
+                                     .heightDu = 426,
+                                     .font = kSmallWindowFont,
+                                     .controls = {
+                                         {id::kWebBrowser, K::kWebBrowser, "", {0, 0, 573, 425}},
+                                     }};
   return dialog;
 }
 

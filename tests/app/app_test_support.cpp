@@ -1,17 +1,18 @@
 #include "app_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "web/web_engine_setup.h"
 
@@ -236,8 +237,9 @@ MainWindowOptions LoopbackOptions(const QTemporaryDir& folder) {
 MainWindowOptions StillOptions(const QTemporaryDir& folder, const std::string& gatewayHex) {
   MainWindowOptions options = TestOptions(folder);
   options.startWorkers = false;
-  QByteArray routes = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
-                      "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+  QByteArray routes =
+      "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+      "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
   if (!gatewayHex.empty()) {
     routes += "eth0\t00000000\t" + QByteArray::fromStdString(gatewayHex) + "\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
   }

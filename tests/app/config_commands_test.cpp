@@ -2,6 +2,8 @@
 // start-up load, and export and import through the real file dialogs. What
 // the commands do with the tables is tested below the window, in
 // tests/commands; the tray's save with the tray.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -12,8 +14,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <map>
 
 #include "app/config_file_location.h"

@@ -1,11 +1,12 @@
 // The input boxes on their own: layout, OK, Enter, Esc and the close box.
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
 #include <memory>
-#include <gtest/gtest.h>
 
 #include "app/input_boxes.h"
 #include "app_test_support.h"

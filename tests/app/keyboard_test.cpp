@@ -1,9 +1,10 @@
 // Enter does nothing anywhere in the main window; Esc ends its run from any control.
+#include <gtest/gtest.h>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <gtest/gtest.h>
 
 #include "app/main_window.h"
 #include "app_test_support.h"
@@ -14,10 +15,10 @@ namespace {
 
 using test::Find;
 
-const std::vector<int> kFocusableControls{
-    id::kPingTable,      id::kDnsTable,       id::kDnsServerEdit, id::kConfirmDnsButton,
-    id::kRetestPingButton, id::kRetestDnsButton, id::kAboutButton,   id::kGameTable,
-    id::kPubgButton,     id::kLolStatusButton,  id::kExportButton,  id::kImportButton};
+const std::vector<int> kFocusableControls{id::kPingTable,        id::kDnsTable,         id::kDnsServerEdit,
+                                          id::kConfirmDnsButton, id::kRetestPingButton, id::kRetestDnsButton,
+                                          id::kAboutButton,      id::kGameTable,        id::kPubgButton,
+                                          id::kLolStatusButton,  id::kExportButton,     id::kImportButton};
 
 class Keyboard : public ::testing::Test {
  protected:

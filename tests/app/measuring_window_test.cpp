@@ -1,12 +1,13 @@
 // The window with its workers measuring loopback targets: row edits while
 // they write, resets, and the DNS server box.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <QElapsedTimer>
 #include <map>
 #include <random>
 
@@ -155,8 +156,7 @@ TEST_F(MeasuringWindow, RetestsResetExactlyTheirTable) {
       {"重新测试PING", [](auto& w) { QTest::mouseClick(Find<QPushButton>(w, id::kRetestPingButton), Qt::LeftButton); },
        TableKind::kPing},
       {"typing in the server box",
-       [](auto& w) { test::Type(*Find<QLineEdit>(w, id::kDnsServerEdit), QStringLiteral("1")); },
-       TableKind::kDns},
+       [](auto& w) { test::Type(*Find<QLineEdit>(w, id::kDnsServerEdit), QStringLiteral("1")); }, TableKind::kDns},
   };
   for (const Case& retest : cases) {
     SCOPED_TRACE(retest.name);

@@ -1,12 +1,12 @@
 // The windows the main window opens (the About box, the web pages, the LAN
 // test) and the GPU labels.
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <sstream>
 

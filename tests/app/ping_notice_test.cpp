@@ -1,12 +1,12 @@
 // Where pings cannot be sent, the window says why and how to fix it: on every
 // ping row's tooltip and in one notice that does not block the window.
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 

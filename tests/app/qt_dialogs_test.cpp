@@ -30,7 +30,8 @@ TEST(QtDialogs, FileDialogsStartAtHomeThenWhereTheLastFileWasChosen) {
   test::App();
   QWidget owner;
   const QString home = QDir::homePath();
-  EXPECT_EQ(MakeConfigFileDialog(owner, QFileDialog::AcceptSave)->directory().absolutePath(), QDir(home).absolutePath());
+  EXPECT_EQ(MakeConfigFileDialog(owner, QFileDialog::AcceptSave)->directory().absolutePath(),
+            QDir(home).absolutePath());
 
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());

@@ -1,11 +1,12 @@
 // Adding and deleting rows through the tables' context menus and input boxes.
+#include <gtest/gtest.h>
+
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/main_window.h"
 #include "app_test_support.h"

@@ -1,4 +1,6 @@
 // Start-up and end of the program: the running-copy warning and the exit.
+#include <gtest/gtest.h>
+
 #include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
@@ -7,7 +9,6 @@
 #include <QSysInfo>
 #include <QTableView>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/application.h"
 #include "app/main_window.h"

@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
   StatusNotifierWatcher watcher;
   QDBusConnection bus = QDBusConnection::sessionBus();
   // The object first, so that it answers as soon as the name appears.
-  if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-                          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
-                              QDBusConnection::ExportAllProperties) ||
+  if (!bus.registerObject(
+          QStringLiteral("/StatusNotifierWatcher"), &watcher,
+          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties) ||
       !bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
     return 1;
   }

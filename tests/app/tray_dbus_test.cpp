@@ -3,6 +3,8 @@
 // of the test's own, a stand-in tray watcher on it and an X server (Xvfb) for
 // the window. Such a tray calls Activate on a click and knows no double
 // click. Skips where Xvfb or dbus-daemon is missing.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -12,8 +14,6 @@
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <optional>
 #include <string>
@@ -40,19 +40,18 @@ std::unique_ptr<ChildProcess> StartPrivateBus(const QString& folder, std::string
   const QString socket = folder + QStringLiteral("/bus");
   QFile config(folder + QStringLiteral("/bus.conf"));
   if (!config.open(QIODevice::WriteOnly)) return nullptr;
-  config.write(QStringLiteral(
-                   "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                   "<busconfig>\n"
-                   "  <type>session</type>\n"
-                   "  <listen>unix:path=%1</listen>\n"
-                   "  <auth>EXTERNAL</auth>\n"
-                   "  <policy context=\"default\">\n"
-                   "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                   "    <allow eavesdrop=\"true\"/>\n"
-                   "    <allow own=\"*\"/>\n"
-                   "  </policy>\n"
-                   "</busconfig>\n")
+  config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                              " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                              "<busconfig>\n"
+                              "  <type>session</type>\n"
+                              "  <listen>unix:path=%1</listen>\n"
+                              "  <auth>EXTERNAL</auth>\n"
+                              "  <policy context=\"default\">\n"
+                              "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                              "    <allow eavesdrop=\"true\"/>\n"
+                              "    <allow own=\"*\"/>\n"
+                              "  </policy>\n"
+                              "</busconfig>\n")
                    .arg(socket)
                    .toUtf8());
   config.close();
@@ -69,9 +68,9 @@ std::unique_ptr<ChildProcess> StartPrivateBus(const QString& folder, std::string
 
 // A property of the stand-in watcher (another process, so a blocking call is safe).
 QVariant WatcherProperty(const char* name) {
-  QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+  QDBusMessage get =
+      QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kWatcher << QString::fromLatin1(name);
   const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};

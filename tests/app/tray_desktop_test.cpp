@@ -1,10 +1,10 @@
 // The main window with a real notification area: an X server of its own
 // (Xvfb) with a tray host (trayer) on it. Skips where either is missing.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <string>
 

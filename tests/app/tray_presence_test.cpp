@@ -1,9 +1,11 @@
 // A window's place in the notification area, on a plain window, with the
 // kind of tray given by the test.
-#include <QWidget>
+#include "app/tray_presence.h"
+
 #include <gtest/gtest.h>
 
-#include "app/tray_presence.h"
+#include <QWidget>
+
 #include "app_test_support.h"
 
 namespace qnc {

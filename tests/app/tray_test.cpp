@@ -1,12 +1,12 @@
 // The main window and the notification area, driven directly (offscreen there
 // is no notification area, so whether there is one is the test's to say).
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QWindow>
-#include <gtest/gtest.h>
-
 #include <functional>
 
 #include "app/main_window.h"
@@ -110,7 +110,8 @@ TEST_F(Tray, ARightClickSavesTheTablesBeforeTheMenuOpens) {
   const auto before = window_->Table(TableKind::kDns).Snapshot();
   RightClickIcon();
   ASSERT_EQ(menus_, 1);
-  EXPECT_EQ(items_, (std::vector<std::pair<QString, QString>>{{QStringLiteral("2"), QStringLiteral("关闭Quorix测试工具")}}));
+  EXPECT_EQ(items_,
+            (std::vector<std::pair<QString, QString>>{{QStringLiteral("2"), QStringLiteral("关闭Quorix测试工具")}}));
   ASSERT_TRUE(fileWhenMenuOpened_.accepted);
   EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kDns], (std::vector<std::string>{"a.test", "b.test"}));
   EXPECT_EQ(fileWhenMenuOpened_.tables[TableKind::kGame], (std::vector<std::string>{"h.test:443"}));

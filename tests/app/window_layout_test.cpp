@@ -1,4 +1,6 @@
 // The main window as it opens: controls, columns, default rows and menus.
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -8,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
-#include <gtest/gtest.h>
 
 #include "app/main_window.h"
 #include "app/menus.h"
@@ -72,11 +73,14 @@ TEST_F(MainWindowLayout, GpuGroupStaysHidden) {
 
 TEST_F(MainWindowLayout, ButtonTextsAndNoDefaultButton) {
   CQUORIX_NET_CHECKDlg window(test::StillOptions(folder_, ""));
-  const std::vector<std::pair<int, QString>> buttons{
-      {id::kConfirmDnsButton, QStringLiteral("确认修改dns")}, {id::kRetestPingButton, QStringLiteral("重新测试PING")},
-      {id::kRetestDnsButton, QStringLiteral("重新测试dns")},  {id::kAboutButton, QStringLiteral("关于")},
-      {id::kPubgButton, QStringLiteral("PUBG")},                {id::kLolStatusButton, QStringLiteral("LOL状态")},
-      {id::kExportButton, QStringLiteral("导出配置")},          {id::kImportButton, QStringLiteral("导入配置")}};
+  const std::vector<std::pair<int, QString>> buttons{{id::kConfirmDnsButton, QStringLiteral("确认修改dns")},
+                                                     {id::kRetestPingButton, QStringLiteral("重新测试PING")},
+                                                     {id::kRetestDnsButton, QStringLiteral("重新测试dns")},
+                                                     {id::kAboutButton, QStringLiteral("关于")},
+                                                     {id::kPubgButton, QStringLiteral("PUBG")},
+                                                     {id::kLolStatusButton, QStringLiteral("LOL状态")},
+                                                     {id::kExportButton, QStringLiteral("导出配置")},
+                                                     {id::kImportButton, QStringLiteral("导入配置")}};
   for (const auto& [id, text] : buttons) {
     const QPushButton* button = Find<QPushButton>(window, id);
     ASSERT_NE(button, nullptr) << id;
@@ -94,9 +98,9 @@ TEST_F(MainWindowLayout, TabOrderFollowsTheTemplate) {
   // The first control in tab order takes the focus when the window opens.
   EXPECT_EQ(QApplication::focusWidget(), &window.View(TableKind::kPing));
 
-  const std::vector<int> order{id::kPingTable,     id::kDnsTable,    id::kDnsServerEdit, id::kConfirmDnsButton,
-                               id::kRetestPingButton, id::kRetestDnsButton, id::kAboutButton, id::kGameTable,
-                               id::kPubgButton,    id::kLolStatusButton, id::kExportButton, id::kImportButton,
+  const std::vector<int> order{id::kPingTable,        id::kDnsTable,        id::kDnsServerEdit, id::kConfirmDnsButton,
+                               id::kRetestPingButton, id::kRetestDnsButton, id::kAboutButton,   id::kGameTable,
+                               id::kPubgButton,       id::kLolStatusButton, id::kExportButton,  id::kImportButton,
                                id::kPingTable};
   for (std::size_t i = 1; i < order.size(); ++i) {
     test::PressKey(*QApplication::focusWidget(), Qt::Key_Tab);
@@ -113,11 +117,18 @@ struct ColumnCase {
 
 TEST_F(MainWindowLayout, TablesShowTheirColumns) {
   const std::vector<ColumnCase> cases{
-      {TableKind::kDns, id::kDnsTable,
-       {"域名", "延时", "平均延迟", "丢包率", "解析结果", "质量"}, {150, 100, 100, 160, 120, 90}},
-      {TableKind::kPing, id::kPingTable, {"域名或者ip", "延时", "平均延迟", "丢包率", "质量"}, {150, 100, 100, 250, 190}},
-      {TableKind::kGame, id::kGameTable,
-       {"域名或者ip", "延时", "平均延迟", "丢包率", "质量", "描述"}, {200, 80, 100, 110, 80, 190}},
+      {TableKind::kDns,
+       id::kDnsTable,
+       {"域名", "延时", "平均延迟", "丢包率", "解析结果", "质量"},
+       {150, 100, 100, 160, 120, 90}},
+      {TableKind::kPing,
+       id::kPingTable,
+       {"域名或者ip", "延时", "平均延迟", "丢包率", "质量"},
+       {150, 100, 100, 250, 190}},
+      {TableKind::kGame,
+       id::kGameTable,
+       {"域名或者ip", "延时", "平均延迟", "丢包率", "质量", "描述"},
+       {200, 80, 100, 110, 80, 190}},
   };
   CQUORIX_NET_CHECKDlg window(test::StillOptions(folder_, ""));
   window.show();

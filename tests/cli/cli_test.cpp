@@ -19,8 +19,8 @@ using namespace std::chrono_literals;
 
 TEST(CliOptions, ParsesRowsAndSettings) {
   const auto parsed = ParseCliOptions({"--dns", "a.example", "--dns", "b.example", "--ping", "127.0.0.1", "--game",
-                                       "127.0.0.1:80", "--dns-server", "127.0.0.1", "--dns-port", "5353",
-                                       "--passes", "3", "--json", "--config", "list.txt"});
+                                       "127.0.0.1:80", "--dns-server", "127.0.0.1", "--dns-port", "5353", "--passes",
+                                       "3", "--json", "--config", "list.txt"});
   const auto* options = std::get_if<CliOptions>(&parsed);
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->dns, (std::vector<std::string>{"a.example", "b.example"}));
@@ -57,8 +57,11 @@ TEST(TableText, AlignsWideCharactersAndEscapesJson) {
   EXPECT_EQ(DisplayWidth("超时"), 4u);
   EXPECT_EQ(DisplayWidth("a超"), 3u);
   EXPECT_EQ(DisplayWidth("\xff"), 1u);
-  const TableSnapshot snapshot{TableKind::kPing, 7, "", {{"127.0.0.1", "1", "0", " 0.00%   [0(1)]", "非常好"},
-                                                         {"h", "超时", "0", " 100.00%   [1(1)]", "差"}}};
+  const TableSnapshot snapshot{
+      TableKind::kPing,
+      7,
+      "",
+      {{"127.0.0.1", "1", "0", " 0.00%   [0(1)]", "非常好"}, {"h", "超时", "0", " 100.00%   [1(1)]", "差"}}};
   EXPECT_EQ(FormatTableText(snapshot),
             "== ping table, pass 7\n"
             "域名或者ip  延时  平均延迟  丢包率             质量\n"
@@ -76,9 +79,9 @@ TEST(SafeText, TerminalTextHasNoControlsAndJsonIsValidUtf8) {
   };
   const std::vector<Case> cases = {
       {"plain 超时", "plain 超时", "\"plain 超时\""},
-      {"a\x1b[2Jb", "a\\x1b[2Jb", "\"a\\u001b[2Jb\""},              // ESC would clear the screen
+      {"a\x1b[2Jb", "a\\x1b[2Jb", "\"a\\u001b[2Jb\""},  // ESC would clear the screen
       {"tab\tcr\rdel\x7f", "tab\\x09cr\\x0ddel\\x7f", "\"tab\\tcr\\rdel\\u007f\""},
-      {"c1\xc2\x9b", "c1\\u009b", "\"c1\\u009b\""},                   // U+009B, a one-character CSI
+      {"c1\xc2\x9b", "c1\\u009b", "\"c1\\u009b\""},                         // U+009B, a one-character CSI
       {"bad\xff\xfe", "bad\\xff\\xfe", "\"bad\xEF\xBF\xBD\xEF\xBF\xBD\""},  // not UTF-8 at all
       {"cut\xe8\xb6", "cut\\xe8\\xb6", "\"cut\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a sequence cut short
       {"overlong\xc0\xaf", "overlong\\xc0\\xaf", "\"overlong\xEF\xBF\xBD\xEF\xBF\xBD\""},
@@ -112,10 +115,9 @@ TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
   auto listener = TcpSocket::Open();
   ASSERT_TRUE(listener && listener->Bind(*ParseDottedQuad("127.0.0.1"), 0) && listener->Listen(8));
 
-  const auto parsed = ParseCliOptions({"--dns", "fast.test", "--dns-server", "127.0.0.1", "--dns-port",
-                                       std::to_string(responder.Port()), "--game",
-                                       "127.0.0.1:" + std::to_string(listener->LocalPort()), "--passes", "2",
-                                       "--json"});
+  const auto parsed = ParseCliOptions(
+      {"--dns", "fast.test", "--dns-server", "127.0.0.1", "--dns-port", std::to_string(responder.Port()), "--game",
+       "127.0.0.1:" + std::to_string(listener->LocalPort()), "--passes", "2", "--json"});
   std::ostringstream out, err;
   ProbeSessionEnvironment environment{out, err};
   environment.pauseMs = 10;
@@ -173,7 +175,8 @@ TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
   const auto config = dir / "qnc-cli-config.txt";
   std::ofstream(config) << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
   const auto routes = dir / "qnc-cli-route";
-  std::ofstream(routes) << "Iface\tDestination\tGateway\n" << "eth0\t00000000\t0102A8C0\t0003\n";
+  std::ofstream(routes) << "Iface\tDestination\tGateway\n"
+                        << "eth0\t00000000\t0102A8C0\t0003\n";
   const auto firstCells = [](const TableStore& table) {
     std::vector<std::string> cells;
     for (const auto& row : table.Snapshot()) cells.push_back(row[0]);

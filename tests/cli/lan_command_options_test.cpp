@@ -1,10 +1,11 @@
+#include "cli/lan_command_options.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <stop_token>
 
 #include "cli/lan_command.h"
-#include "cli/lan_command_options.h"
 
 namespace qnc {
 namespace {
@@ -26,14 +27,15 @@ TEST(LanCommandOptionsTest, ServerAndClientDefaultsAndValues) {
   EXPECT_EQ(defaults.mode, TransferMode::kBoth);
   EXPECT_EQ(defaults.seconds, 10);
 
-  auto full = std::get<LanClientCommand>(ParseLanCommand(
-      {"lan-client", "--mode", "upload", "--connections", "8", "--address", "10.0.0.2", "--port", "9", "--seconds", "3"}));
+  auto full = std::get<LanClientCommand>(ParseLanCommand({"lan-client", "--mode", "upload", "--connections", "8",
+                                                          "--address", "10.0.0.2", "--port", "9", "--seconds", "3"}));
   EXPECT_EQ(full.mode, TransferMode::kUploadOnly);
   EXPECT_EQ(full.connections, 8);
   EXPECT_EQ(full.port, 9);
   EXPECT_EQ(full.seconds, 3);
-  EXPECT_EQ(std::get<LanClientCommand>(ParseLanCommand({"lan-client", "--address", "1.2.3.4", "--mode", "download"})).mode,
-            TransferMode::kDownloadOnly);
+  EXPECT_EQ(
+      std::get<LanClientCommand>(ParseLanCommand({"lan-client", "--address", "1.2.3.4", "--mode", "download"})).mode,
+      TransferMode::kDownloadOnly);
   EXPECT_TRUE(std::holds_alternative<LanUsageRequest>(ParseLanCommand({"lan-client", "--help"})));
 }
 

@@ -1,3 +1,5 @@
+#include "cli/lan_command.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,7 +8,6 @@
 #include <thread>
 
 #include "lantest/lan_test_support.h"
-#include "cli/lan_command.h"
 
 namespace qnc {
 namespace {
@@ -84,7 +85,8 @@ TEST(LanCommandTest, ServerThatCannotBindFails) {
   ASSERT_TRUE(holder.Bind(0, 0));
   ASSERT_TRUE(holder.Listen(1));
   std::ostringstream out, err;
-  EXPECT_EQ(RunLanCommand({"lan-server", "--port", std::to_string(holder.LocalPort())}, out, err, std::stop_token()), 1);
+  EXPECT_EQ(RunLanCommand({"lan-server", "--port", std::to_string(holder.LocalPort())}, out, err, std::stop_token()),
+            1);
   EXPECT_TRUE(std::regex_search(out.str(), std::regex("^bind\\(\\)fail\\d+\n"))) << out.str();
   EXPECT_NE(err.str().find("cannot listen"), std::string::npos);
 }

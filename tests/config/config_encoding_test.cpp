@@ -10,10 +10,10 @@ namespace qnc::test {
 namespace {
 
 // GBK bytes of some Chinese host texts.
-constexpr std::string_view kZhongGbk = "\xD6\xD0";          // 中
+constexpr std::string_view kZhongGbk = "\xD6\xD0";             // 中
 constexpr std::string_view kZhongWenGbk = "\xD6\xD0\xCE\xC4";  // 中文
 constexpr std::string_view kCeShiGbk = "\xB2\xE2\xCA\xD4";     // 测试
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";   // U+FFFD
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";      // U+FFFD
 
 bool IsGbkFile(const std::string& file) { return !IsValidUtf8(file); }
 
@@ -40,14 +40,19 @@ TEST(ConfigEncodingTest, PiecesNeverSplitACharacter) {
 // Bytes that do not decode become U+FFFD, one per bad character, and the rest of the file loads.
 TEST(ConfigEncodingTest, UndecodableBytesBecomeReplacementCharacters) {
   const std::string file = std::string("#headv1===\r\n") +
-                           "a\xFF" "b\r\n"             // a byte that starts no character
-                           "\xA1\x40x\r\n"             // a two-byte character outside the code page
-                           "c" + std::string(kZhongGbk) + "\xD6\r\n"  // a lead byte cut off by the line end
-                           "n" + std::string(1, '\0') + "ul\r\n"      // a NUL would end the host text unseen
+                           "a\xFF"
+                           "b\r\n"          // a byte that starts no character
+                           "\xA1\x40x\r\n"  // a two-byte character outside the code page
+                           "c" +
+                           std::string(kZhongGbk) +
+                           "\xD6\r\n"  // a lead byte cut off by the line end
+                           "n" +
+                           std::string(1, '\0') +
+                           "ul\r\n"  // a NUL would end the host text unseen
                            "#PING===\r\nok\r\n";
   const std::string r(kReplacement);
-  EXPECT_EQ(Parse(file), (LoadedConfig{true, {Rows{"n" + r + "ul", "c中" + r, r + "x", "a" + r + "b"}, Rows{"ok"},
-                                        std::nullopt}}));
+  EXPECT_EQ(Parse(file),
+            (LoadedConfig{true, {Rows{"n" + r + "ul", "c中" + r, r + "x", "a" + r + "b"}, Rows{"ok"}, std::nullopt}}));
 }
 
 struct RoundTripCase {
@@ -75,9 +80,9 @@ TEST_P(ConfigRoundTripTest, WrittenFileReadsBackInLoadOrder) {
   const ConfigTables& tables = GetParam().tables;
   const std::string file = FormatConfig(tables);
   EXPECT_EQ(IsGbkFile(file) || IsAscii(file), GetParam().writtenInGbk);
-  EXPECT_EQ(Parse(file),
-            (LoadedConfig{true, {Reversed(tables[TableKind::kDns]), Reversed(tables[TableKind::kPing]),
-                                       Reversed(tables[TableKind::kGame])}}));
+  EXPECT_EQ(Parse(file), (LoadedConfig{true,
+                                       {Reversed(tables[TableKind::kDns]), Reversed(tables[TableKind::kPing]),
+                                        Reversed(tables[TableKind::kGame])}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, ConfigRoundTripTest, testing::ValuesIn(RoundTripCases()),
@@ -102,9 +107,14 @@ TEST(ConfigEncodingTest, LongTextsAreCutToOnePiece) {
 // One text is one line: line breaks and NULs become spaces, ill-formed UTF-8 becomes U+FFFD.
 TEST(ConfigEncodingTest, TextsThatCannotBeOneLineAreMended) {
   const std::string nul(1, '\0');
-  const LoadedConfig loaded = Parse(FormatConfig({{"a\r\nb", "bad\xFF" "byte", "n" + nul + "ul"}, {"p"}, {}}));
-  EXPECT_EQ(loaded, (LoadedConfig{true, {Rows{"n ul", "bad" + std::string(kReplacement) + "byte", "a  b"},
-                                   Rows{"p"}, Rows{}}}));
+  const LoadedConfig loaded = Parse(FormatConfig({{"a\r\nb",
+                                                   "bad\xFF"
+                                                   "byte",
+                                                   "n" + nul + "ul"},
+                                                  {"p"},
+                                                  {}}));
+  EXPECT_EQ(loaded, (LoadedConfig{
+                        true, {Rows{"n ul", "bad" + std::string(kReplacement) + "byte", "a  b"}, Rows{"p"}, Rows{}}}));
 }
 
 }  // namespace

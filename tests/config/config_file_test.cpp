@@ -73,11 +73,13 @@ TEST(ConfigFileTest, SaveWritesBottomRowFirstAndReloadsInTheOrderShown) {
   const std::string path = folder.File(kExportDefaultName);
   ASSERT_TRUE(SaveTablesForReload(path, kShown));
   EXPECT_EQ(FileBytes(path), "#headv1===\r\nB\r\nA\r\n#PING===\r\nC\r\n#GAME===\r\nD\r\n");
-  EXPECT_EQ(ReadConfig(path), (LoadedConfig{true, {kShown[TableKind::kDns], kShown[TableKind::kPing], kShown[TableKind::kGame]}}));
+  EXPECT_EQ(ReadConfig(path),
+            (LoadedConfig{true, {kShown[TableKind::kDns], kShown[TableKind::kPing], kShown[TableKind::kGame]}}));
 
   const ConfigTables chinese{{"中文.example", "b.example", ""}, {"网关", "8.8.8.8"}, {"服务器:443", "host"}};
   ASSERT_TRUE(SaveTablesForReload(path, chinese));
-  EXPECT_EQ(ReadConfig(path), (LoadedConfig{true, {chinese[TableKind::kDns], chinese[TableKind::kPing], chinese[TableKind::kGame]}}));
+  EXPECT_EQ(ReadConfig(path),
+            (LoadedConfig{true, {chinese[TableKind::kDns], chinese[TableKind::kPing], chinese[TableKind::kGame]}}));
 }
 
 TEST(ConfigFileTest, RewriteReplacesTheWholeFileAndLeavesNoTemporaryFile) {
@@ -218,8 +220,9 @@ class ConfigWriteFailureDeathTest : public testing::Test {
   void ExpectOldFileWhole() {
     EXPECT_EQ(FileBytes(path_), oldBytes_);
     EXPECT_EQ(folder_.Names(), (std::vector<std::string>{kConfigFileName}));
-    EXPECT_EQ(ReadConfig(path_), (LoadedConfig{true, {Reversed(kOld[TableKind::kDns]), Reversed(kOld[TableKind::kPing]),
-                                                     kOld[TableKind::kGame]}}));
+    EXPECT_EQ(ReadConfig(path_),
+              (LoadedConfig{
+                  true, {Reversed(kOld[TableKind::kDns]), Reversed(kOld[TableKind::kPing]), kOld[TableKind::kGame]}}));
   }
 
   void ExpectWriteFailsWithoutRights() {

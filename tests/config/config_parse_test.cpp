@@ -29,8 +29,7 @@ std::vector<ParseCase> Cases() {
       {"RowsLoadInReverseFileOrder",
        "#headv1===\r\na\r\nb\r\nc\r\n#PING===\r\np1\r\np2\r\n#GAME===\r\ng1:443\r\ng2\r\n",
        Loaded(Rows{"c", "b", "a"}, Rows{"p2", "p1"}, Rows{"g2", "g1:443"})},
-      {"LfOnlyLineEnds", "#headv1===\na\nb\n#PING===\np\n#GAME===\ng\n",
-       Loaded(Rows{"b", "a"}, Rows{"p"}, Rows{"g"})},
+      {"LfOnlyLineEnds", "#headv1===\na\nb\n#PING===\np\n#GAME===\ng\n", Loaded(Rows{"b", "a"}, Rows{"p"}, Rows{"g"})},
       {"MixedLineEndsAndNoFinalLineEnd", "#headv1===\r\na\nb\r\n#PING===\n#GAME===\r\ng",
        Loaded(Rows{"b", "a"}, Rows{}, Rows{"g"})},
       {"HeadAnywhereInFirstLine", "config #head v9\nx\n#PING\n#GAME\n", Loaded(Rows{"x"}, Rows{}, Rows{})},
@@ -72,9 +71,7 @@ void PrintTo(const ParseCase& testCase, std::ostream* out) { *out << testCase.na
 
 class ParseConfigTest : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseConfigTest, RebuildsTheTablesTheFileReaches) {
-  EXPECT_EQ(Parse(GetParam().file), GetParam().expected);
-}
+TEST_P(ParseConfigTest, RebuildsTheTablesTheFileReaches) { EXPECT_EQ(Parse(GetParam().file), GetParam().expected); }
 
 INSTANTIATE_TEST_SUITE_P(Format, ParseConfigTest, testing::ValuesIn(Cases()),
                          [](const testing::TestParamInfo<ParseCase>& param) { return param.param.name; });

@@ -122,10 +122,15 @@ extern "C" __attribute__((visibility("default"))) void* nvapi_QueryInterface(std
   Log("query %08lx", id);
   if (Listed("missing", id, 16)) return nullptr;
   switch (id) {
-    case kInitialize: return reinterpret_cast<void*>(&Initialize);
-    case kEnumDisplay: return reinterpret_cast<void*>(&EnumDisplay);
-    case kPhysicalGpus: return reinterpret_cast<void*>(&PhysicalGpus);
-    case kUsages: return reinterpret_cast<void*>(&Usages);
-    default: return nullptr;
+    case kInitialize:
+      return reinterpret_cast<void*>(&Initialize);
+    case kEnumDisplay:
+      return reinterpret_cast<void*>(&EnumDisplay);
+    case kPhysicalGpus:
+      return reinterpret_cast<void*>(&PhysicalGpus);
+    case kUsages:
+      return reinterpret_cast<void*>(&Usages);
+    default:
+      return nullptr;
   }
 }

@@ -1,5 +1,3 @@
-#include "gpu/gpu_worker.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +9,7 @@
 #include <thread>
 
 #include "fake_nvapi_fixture.h"
+#include "gpu/gpu_worker.h"
 #include "platform/text_field.h"
 
 namespace qnc {

@@ -85,12 +85,20 @@ TEST_F(ReadGpuLoadTest, FollowsTheDriverProtocolInOrder) {
 
   EXPECT_THAT(Log(), ElementsAreArray<std::string>({
                          "load",
-                         "query 0150e828", "query 9abdd40d", "query 34ef9506", "query 189a1fdf",
+                         "query 0150e828",
+                         "query 9abdd40d",
+                         "query 34ef9506",
+                         "query 189a1fdf",
                          "init",
-                         "enum 0", "enum 1", "enum 2", "enum 3",  // a failing index does not end the search
-                         "gpus d00", "gpus d02",
+                         "enum 0",
+                         "enum 1",
+                         "enum 2",
+                         "enum 3",  // a failing index does not end the search
+                         "gpus d00",
+                         "gpus d02",
                          // Only the first display's GPUs, each with a record of version 1, size 136.
-                         "usages 10000 00010088", "usages 10001 00010088",
+                         "usages 10000 00010088",
+                         "usages 10001 00010088",
                          "unload",
                      }));
 }
@@ -98,9 +106,8 @@ TEST_F(ReadGpuLoadTest, FollowsTheDriverProtocolInOrder) {
 TEST_F(ReadGpuLoadTest, KeepsTheFirstFourOfSixGpus) {
   UseScenario("gpus=6;usage=50");
   ASSERT_TRUE(ReadGpuLoad(test::kFakeNvapi, nullptr));
-  EXPECT_THAT(LogLinesStartingWith("usages"),
-              ElementsAre("usages 10000 00010088", "usages 10001 00010088", "usages 10002 00010088",
-                          "usages 10003 00010088"));
+  EXPECT_THAT(LogLinesStartingWith("usages"), ElementsAre("usages 10000 00010088", "usages 10001 00010088",
+                                                          "usages 10002 00010088", "usages 10003 00010088"));
 }
 
 TEST_F(ReadGpuLoadTest, LoadsAndUnloadsTheLibraryInEveryCycle) {

@@ -188,9 +188,9 @@ TEST_F(Lab, FrontEndPrintsTheDefaultTables) {
   options.passes = 2;
   EXPECT_EQ(RunProbeSession(options, environment), 0);
   const std::string text = out.str();
-  for (const char* expected : {"== DNS table, server 10.77.0.1, pass 2", "== ping table, pass 2",
-                               "== game table (TCP connect), pass 2", "域名或者ip", "www.baidu.com",
-                               "100.00%   [2(2)]", "英雄联盟艾欧尼亚（LOL)", "超时", "差"}) {
+  for (const char* expected :
+       {"== DNS table, server 10.77.0.1, pass 2", "== ping table, pass 2", "== game table (TCP connect), pass 2",
+        "域名或者ip", "www.baidu.com", "100.00%   [2(2)]", "英雄联盟艾欧尼亚（LOL)", "超时", "差"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   }
   // The gateway row answers.

@@ -1,10 +1,11 @@
+#include "lan_dialog/lan_log_view.h"
+
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
 #include <random>
 
 #include "lantest/lan_log_store.h"
-#include "lan_dialog/lan_log_view.h"
 #include "qt_test_app.h"
 
 namespace qnc {
@@ -22,10 +23,16 @@ TEST(LanLogViewTest, ControlMirrorsTheStore) {
   for (int step = 0; step < 600; ++step) {
     const std::string line = "第" + std::to_string(step) + "行\r\n";
     switch (random() % 10) {
-      case 0: store.Replace(line); break;
+      case 0:
+        store.Replace(line);
+        break;
       case 1:
-      case 2: store.Append(line); break;
-      default: store.Prepend(line); break;
+      case 2:
+        store.Append(line);
+        break;
+      default:
+        store.Prepend(line);
+        break;
     }
     if (random() % 7 == 0) ApplyLogChanges(view, store.TakeChanges());
   }

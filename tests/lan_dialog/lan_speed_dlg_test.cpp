@@ -1,3 +1,5 @@
+#include "lan_dialog/lan_speed_dlg.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -10,11 +12,10 @@
 #include <set>
 #include <sstream>
 
-#include "lantest/lan_test_support.h"
+#include "commands/lan_presets.h"
 #include "lan_dialog/lan_log_font.h"
 #include "lan_dialog/lan_log_view.h"
-#include "commands/lan_presets.h"
-#include "lan_dialog/lan_speed_dlg.h"
+#include "lantest/lan_test_support.h"
 #include "qt_test_app.h"
 #include "ui/lan_test_template.h"
 

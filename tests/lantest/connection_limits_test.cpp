@@ -1,9 +1,9 @@
+#include "lantest/connection_limits.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
-
-#include "lantest/connection_limits.h"
 
 namespace qnc {
 namespace {

@@ -17,7 +17,9 @@ using testing::LanSide;
 using testing::ReportLines;
 using testing::WaitUntil;
 
-std::string Escaped(const std::string& text) { return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)"); }
+std::string Escaped(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
 
 // Client and server sides on 127.0.0.1 in one process, each with its own
 // state as on two machines, for every mode with 1, 4 and 8 connections.
@@ -36,7 +38,9 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
     return CountMatching(server.Lines(), connectionLine) == threads &&
            CountMatching(server.Lines(), testing::kServerReport) >= 2 &&
            CountMatching(client.Lines(), testing::kClientReport) >= 2;
-  })) << "server log:\n" << server.log.Text() << "client log:\n" << client.log.Text();
+  })) << "server log:\n"
+      << server.log.Text() << "client log:\n"
+      << client.log.Text();
   client.controller.Shutdown();
   server.controller.Shutdown();
 

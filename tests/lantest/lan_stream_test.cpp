@@ -1,9 +1,10 @@
+#include "lantest/lan_stream.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "lantest/lan_stream.h"
 #include "lantest/lan_test_state.h"
 
 namespace qnc {
@@ -60,8 +61,11 @@ TEST(ChunkSizesTest, ClientSizesOfEachMode) {
     int mode;
     std::optional<ChunkSizes> sizes;
   } cases[] = {
-      {0, ChunkSizes{102400, 102400}}, {1, ChunkSizes{1024, 102400}}, {2, ChunkSizes{102400, 102400}},
-      {3, std::nullopt},               {-1, std::nullopt},
+      {0, ChunkSizes{102400, 102400}},
+      {1, ChunkSizes{1024, 102400}},
+      {2, ChunkSizes{102400, 102400}},
+      {3, std::nullopt},
+      {-1, std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ClientSizesFor(c.mode), c.sizes) << c.mode;
 }

@@ -76,8 +76,10 @@ inline int CountMatching(const std::vector<std::string>& lines, const std::regex
 // A rate text: "123B", "1.50K " or "2.25M ".
 inline const std::string kRatePattern = R"((-?\d+B|\d+\.\d\dK |\d+\.\d\dM ))";
 inline const std::string kStampPattern = R"([ \d]\d:[ \d]\d:[ \d]\d)";
-inline const std::regex kServerReport("^" + kStampPattern + " 当前速率 发：" + kRatePattern + "   收：" + kRatePattern + "$");
-inline const std::regex kClientReport("^" + kStampPattern + " 当前速率:  收：" + kRatePattern + "  发：" + kRatePattern + "$");
+inline const std::regex kServerReport("^" + kStampPattern + " 当前速率 发：" + kRatePattern + "   收：" + kRatePattern +
+                                      "$");
+inline const std::regex kClientReport("^" + kStampPattern + " 当前速率:  收：" + kRatePattern + "  发：" +
+                                      kRatePattern + "$");
 
 // The byte count a rate text stands for (to the two decimals it shows).
 inline double RateBytes(const std::string& rate) {

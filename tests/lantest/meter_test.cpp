@@ -16,8 +16,14 @@ TEST(FormatRateTest, PicksUnitAndFormat) {
     std::int64_t bytes;
     const char* text;
   } cases[] = {
-      {0, "0B"},           {1024, "1024B"},         {1025, "1.00K "},      {1536, "1.50K "},
-      {1048576, "1024.00K "}, {1048577, "1.00M "}, {10485760, "10.00M "}, {-5, "-5B"},
+      {0, "0B"},
+      {1024, "1024B"},
+      {1025, "1.00K "},
+      {1536, "1.50K "},
+      {1048576, "1024.00K "},
+      {1048577, "1.00M "},
+      {10485760, "10.00M "},
+      {-5, "-5B"},
       {5LL * 1024 * 1048576, "5120.00M "},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatRate(c.bytes), c.text) << c.bytes;

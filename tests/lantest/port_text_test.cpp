@@ -1,8 +1,8 @@
+#include "lantest/port_text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-
-#include "lantest/port_text.h"
 
 namespace qnc {
 namespace {
@@ -12,8 +12,16 @@ TEST(PortTextTest, ReadsLikeAtoi) {
     const char* text;
     int value;
   } cases[] = {
-      {"10110", 10110}, {"  42abc", 42}, {"\t+7", 7},   {"-5", -5},  {"", 0},
-      {"abc", 0},       {"- 5", 0},      {"70000", 70000}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+      {"10110", 10110},
+      {"  42abc", 42},
+      {"\t+7", 7},
+      {"-5", -5},
+      {"", 0},
+      {"abc", 0},
+      {"- 5", 0},
+      {"70000", 70000},
+      {"99999999999", INT_MAX},
+      {"-99999999999", INT_MIN},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadPortNumber(c.text), c.value) << '"' << c.text << '"';
 }

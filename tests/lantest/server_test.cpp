@@ -164,7 +164,8 @@ TEST(LanServerTest, AtMostEightConnectionsFromOneAddress) {
   ASSERT_FALSE(ninth.Lines().empty());
   EXPECT_EQ(ninth.Lines().front(), "服务器拒绝连接（可能已达上限）");
   EXPECT_EQ(ninth.state.clientMeter.Read().receivedTotal, 0);
-  EXPECT_EQ(CountMatching(server.Lines(), std::regex("^连接IP 127\\.0\\.0\\.1 已断开: 来自该地址的连接已达上限 8$")), 1);
+  EXPECT_EQ(CountMatching(server.Lines(), std::regex("^连接IP 127\\.0\\.0\\.1 已断开: 来自该地址的连接已达上限 8$")),
+            1);
 
   RawClient other(port, ParseDottedQuad("127.0.0.2").value());
   ASSERT_TRUE(other.connected);
@@ -223,7 +224,8 @@ TEST(LanServerTest, ChangePortMovesTheListener) {
   ASSERT_TRUE(WaitUntil([&] { return server.controller.ListeningPort() == newPort; }));
   EXPECT_EQ(server.controller.ListenersRunning(), 1u);
   const auto lines = server.Lines();
-  EXPECT_EQ(CountMatching(lines, std::regex("^TCP 服务器启动,客户端连接端口:" + std::to_string(newPort) + "\\.{8}$")), 1);
+  EXPECT_EQ(CountMatching(lines, std::regex("^TCP 服务器启动,客户端连接端口:" + std::to_string(newPort) + "\\.{8}$")),
+            1);
   EXPECT_EQ(CountMatching(lines, kConnectionLine), 0) << "the start line replaced the log";
 
   auto probe = TcpSocket::Open().value();

@@ -2,6 +2,7 @@
 // sits in a network namespace of its own (so that its ping_group_range is its
 // own to set) and, where the case asks, has dropped root for "nobody".
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,7 +10,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <thread>

@@ -6,8 +6,8 @@
 #include <stop_token>
 #include <thread>
 
-#include "platform/resolve.h"
 #include "platform/hanging_lookup.h"
+#include "platform/resolve.h"
 
 namespace qnc {
 namespace {

@@ -23,8 +23,8 @@ TEST(DnsQuery, BytesOfAQueryForAB) {
   DnsQueryBlock block;
   dnsQueryId = 0;
   ASSERT_TRUE(DnsBuildQuery("a.b", block));
-  const Bytes expected = {0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                          0x01, 'a',  0x01, 'b',  0x00, 0x00, 0x01, 0x00, 0x01};
+  const Bytes expected = {0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                          0x00, 0x01, 'a',  0x01, 'b',  0x00, 0x00, 0x01, 0x00, 0x01};
   EXPECT_EQ(QueryBytes(block), expected);
   EXPECT_EQ(block.questionLength, 9);
   EXPECT_EQ(block.queryLength, 21);
@@ -36,7 +36,13 @@ TEST(DnsQuery, NamesOnTheWire) {
       {"1.2.3.4", {0x01, '1', 0x01, '2', 0x01, '3', 0x01, '4', 0x00}},
       {"a.b.", {0x01, 'a', 0x01, 'b', 0x00}},  // the trailing dot is the root: not sent
       {".", {0x00}},                           // the root alone
-      {label63, [&] { Bytes b{63}; b.insert(b.end(), label63.begin(), label63.end()); b.push_back(0); return b; }()},
+      {label63,
+       [&] {
+         Bytes b{63};
+         b.insert(b.end(), label63.begin(), label63.end());
+         b.push_back(0);
+         return b;
+       }()},
   };
   for (const auto& [domain, name] : cases) {
     DnsQueryBlock block;
@@ -51,7 +57,13 @@ TEST(DnsQuery, NamesOnTheWire) {
 
 TEST(DnsQuery, TextsThatAreNoNameAreRefused) {
   const std::vector<std::string> refused = {
-      "",  "a..b", ".a", "a..", "..", std::string(64, 'x'), "a." + std::string(64, 'x') + ".b",
+      "",
+      "a..b",
+      ".a",
+      "a..",
+      "..",
+      std::string(64, 'x'),
+      "a." + std::string(64, 'x') + ".b",
       std::string(300, 'x'),  // a single over-long label that would wrap its length byte
   };
   for (const std::string& domain : refused) {
@@ -63,8 +75,8 @@ TEST(DnsQuery, TextsThatAreNoNameAreRefused) {
 
 TEST(DnsQuery, LongestNameFitsAndLongerIsRefused) {
   // 63 + 1 + 63 + 1 + 63 + 1 + 61 = 253 bytes of text, 255 on the wire.
-  const std::string longest = std::string(63, 'a') + '.' + std::string(63, 'b') + '.' + std::string(63, 'c') + '.' +
-                              std::string(61, 'd');
+  const std::string longest =
+      std::string(63, 'a') + '.' + std::string(63, 'b') + '.' + std::string(63, 'c') + '.' + std::string(61, 'd');
   ASSERT_EQ(longest.size(), kMaxDnsNameLength);
   DnsQueryBlock block;
   EXPECT_TRUE(DnsBuildQuery(longest, block));
@@ -123,19 +135,24 @@ TEST(DnsReply, ParserCases) {
   const std::vector<Case> cases = {
       {"plain answer", Reply(7, "a.example", {a}), "1.2.3.4"},
       {"CNAME then A", Reply(7, "a.example", {cname, Record{Pointer(12), 1, 1, Ipv4Data(5, 6, 7, 8)}}), "5.6.7.8"},
-      {"uncompressed owner name", Reply(7, "a.example", {Record{test::EncodeName("a.example"), 1, 1, Ipv4Data(2, 2, 2, 2)}}),
-       "2.2.2.2"},
+      {"uncompressed owner name",
+       Reply(7, "a.example", {Record{test::EncodeName("a.example"), 1, 1, Ipv4Data(2, 2, 2, 2)}}), "2.2.2.2"},
       {"class not IN is skipped", Reply(7, "a.example", {Record{Pointer(12), 1, 3, Ipv4Data(3, 3, 3, 3)}}),
        std::nullopt},
-      {"class not IN then IN", Reply(7, "a.example", {Record{Pointer(12), 1, 3, Ipv4Data(3, 3, 3, 3)}, a}),
-       "1.2.3.4"},
+      {"class not IN then IN", Reply(7, "a.example", {Record{Pointer(12), 1, 3, Ipv4Data(3, 3, 3, 3)}, a}), "1.2.3.4"},
       {"A with 16 bytes of data", Reply(7, "a.example", {Record{Pointer(12), 1, 1, Bytes(16, 1)}}), std::nullopt},
       {"referral with glue", Reply(7, "a.example", {}, {ns}, {glue}), std::nullopt},
       {"name error", Reply(7, "a.example", {}, {}, {}, 0x8183), std::nullopt},
       {"wrong ID", Reply(8, "a.example", {a}), std::nullopt},
       {"not a response", Reply(7, "a.example", {a}, {}, {}, 0x0100), std::nullopt},
       {"shorter than a header", Bytes{0, 7, 0x81, 0x80, 0, 1}, std::nullopt},
-      {"address cut short", [&] { Bytes r = Reply(7, "a.example", {a}); r.pop_back(); return r; }(), std::nullopt},
+      {"address cut short",
+       [&] {
+         Bytes r = Reply(7, "a.example", {a});
+         r.pop_back();
+         return r;
+       }(),
+       std::nullopt},
       {"truncated owner name", truncatedName, std::nullopt},
       {"looping owner name", looping, std::nullopt},
       {"pointer past the end", Reply(7, "a.example", {Record{Pointer(4000), 1, 1, Ipv4Data(1, 1, 1, 1)}}),

@@ -70,10 +70,9 @@ class DnsResponder {
         hook = onQuery_;
       }
       if (hook) hook(name);
-      const Bytes reply =
-          answer.kind == ScriptedAnswer::Kind::kNameError
-              ? Reply(id, name, {}, {}, {}, 0x8183)
-              : Reply(id, name, {Record{Pointer(12), 1, 1, answer.address}});
+      const Bytes reply = answer.kind == ScriptedAnswer::Kind::kNameError
+                              ? Reply(id, name, {}, {}, {}, 0x8183)
+                              : Reply(id, name, {Record{Pointer(12), 1, 1, answer.address}});
       if (answer.straysFirst) SendStrays(*datagram, id, reply);
       if (answer.kind == ScriptedAnswer::Kind::kSilent) continue;
       if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);

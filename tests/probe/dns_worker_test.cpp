@@ -1,12 +1,11 @@
 #include "probe/dns_worker.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 
 #include "probe/dns_responder.h"
 #include "probe/table_store.h"
@@ -45,8 +44,8 @@ class DnsWorkerTest : public ::testing::Test {
   }
 
   test::DnsResponder responder_{*ParseDottedQuad("127.0.0.1")};
-  std::string resolvConf_ = (std::filesystem::temp_directory_path() /
-                             ("qnc-resolv-" + std::to_string(::getpid()) + ".conf")).string();
+  std::string resolvConf_ =
+      (std::filesystem::temp_directory_path() / ("qnc-resolv-" + std::to_string(::getpid()) + ".conf")).string();
   TableStore table_{TableKind::kDns};
   TextFieldStore server_;
   ResetRequest reset_;

@@ -36,7 +36,9 @@ TEST(IcmpEcho, CountersGiveOneThenTwoAndRestart) {
   EXPECT_EQ(counters.echoId, 1u);
   ++counters.echoId;
   ++counters.echoSeq;
-  EXPECT_EQ(BuildEchoRequest(static_cast<std::uint16_t>(counters.echoId), static_cast<std::uint16_t>(counters.echoSeq), 0)[4], 2);
+  EXPECT_EQ(
+      BuildEchoRequest(static_cast<std::uint16_t>(counters.echoId), static_cast<std::uint16_t>(counters.echoSeq), 0)[4],
+      2);
   counters.Restart();
   EXPECT_EQ(counters.echoId, 1u);
   EXPECT_EQ(counters.echoSeq, 1u);
@@ -53,8 +55,14 @@ TEST(IcmpEcho, CountersGiveOneThenTwoAndRestart) {
 // short vector, insert of a range).
 std::vector<std::uint8_t> EchoMessage(std::uint8_t type, std::uint16_t id, std::uint16_t seq) {
   std::vector<std::uint8_t> message(45, 0x20);
-  const std::uint8_t head[] = {type, 0, 0, 0, static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
-                               static_cast<std::uint8_t>(seq), static_cast<std::uint8_t>(seq >> 8)};
+  const std::uint8_t head[] = {type,
+                               0,
+                               0,
+                               0,
+                               static_cast<std::uint8_t>(id),
+                               static_cast<std::uint8_t>(id >> 8),
+                               static_cast<std::uint8_t>(seq),
+                               static_cast<std::uint8_t>(seq >> 8)};
   for (std::size_t i = 0; i < sizeof head; ++i) message[i] = head[i];
   return message;
 }
@@ -91,8 +99,20 @@ TEST(IcmpEcho, OnlyOurOwnReplyCounts) {
       {"from another host", WithIpHeader(EchoMessage(0, 3, 3)), true, other, false},
       {"short message", {0, 0, 0, 0}, false, host, false},
       {"header longer than the packet",
-       [] { auto p = WithIpHeader(EchoMessage(0, 3, 3)); p[0] = 0x4F; p.resize(40); return p; }(), true, host, false},
-      {"not IPv4", [] { auto p = WithIpHeader(EchoMessage(0, 3, 3)); p[0] = 0x65; return p; }(), true, host, false},
+       [] {
+         auto p = WithIpHeader(EchoMessage(0, 3, 3));
+         p[0] = 0x4F;
+         p.resize(40);
+         return p;
+       }(),
+       true, host, false},
+      {"not IPv4",
+       [] {
+         auto p = WithIpHeader(EchoMessage(0, 3, 3));
+         p[0] = 0x65;
+         return p;
+       }(),
+       true, host, false},
       {"empty", {}, true, host, false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsEchoReplyFor(c.bytes, c.ipHeader, c.from, expected), c.answers) << c.name;

@@ -88,8 +88,8 @@ TEST_F(PingWorkerTest, EchoCountersStartAtOneAndRestartWithTheResetRequest) {
   if (IcmpSocket::Open()->GetKind() != IcmpSocket::Kind::kRaw) GTEST_SKIP() << "needs a raw socket to watch";
   table_.InsertRow(0, "127.0.0.1");
   PingWorker worker(table_, reset_, resolver_, Options([this](std::uint64_t pass) {
-    if (pass == 2) reset_.Raise();
-  }));
+                      if (pass == 2) reset_.Raise();
+                    }));
   auto thread = test::StartWorker(worker);
   ASSERT_TRUE(waiter_.WaitFor(3, 10s));
   thread = {};

@@ -27,7 +27,8 @@ class ProbeSessionRows : public testing::Test {
   void SetUp() override {
     routes_ = std::filesystem::temp_directory_path() /
               ("qnc-session-route-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::ofstream(routes_) << "Iface\tDestination\tGateway\n" << "eth0\t00000000\t0102A8C0\t0003\n";
+    std::ofstream(routes_) << "Iface\tDestination\tGateway\n"
+                           << "eth0\t00000000\t0102A8C0\t0003\n";
     options_.routeTablePath = routes_.string();
   }
   void TearDown() override { std::filesystem::remove(routes_); }

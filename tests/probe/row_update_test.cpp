@@ -12,9 +12,9 @@ namespace qnc {
 namespace {
 
 TEST(QualityRating, ThresholdsAndNegativeInputs) {
-  const std::vector<std::pair<int, std::string_view>> cases = {
-      {-5, "非常好"}, {0, "非常好"}, {14, "非常好"}, {15, "好"}, {54, "好"},
-      {55, "一般"},   {99, "一般"},  {100, "差"},   {5000, "差"}};
+  const std::vector<std::pair<int, std::string_view>> cases = {{-5, "非常好"}, {0, "非常好"}, {14, "非常好"},
+                                                               {15, "好"},     {54, "好"},    {55, "一般"},
+                                                               {99, "一般"},   {100, "差"},   {5000, "差"}};
   for (const auto& [latency, word] : cases) EXPECT_EQ(QualityRating(latency), word) << latency;
 }
 
@@ -35,11 +35,17 @@ struct RowCase {
 
 TEST(RowUpdate, CellsAfterSequencesOfProbes) {
   const std::vector<RowCase> cases = {
-      {"dns three time-outs", TableKind::kDns, {Timeout(), Timeout(), Timeout()},
+      {"dns three time-outs",
+       TableKind::kDns,
+       {Timeout(), Timeout(), Timeout()},
        {"超时", "0", "100.00%   [3(3)]", "", "差"}},
-      {"ping three time-outs", TableKind::kPing, {Timeout(), Timeout(), Timeout()},
+      {"ping three time-outs",
+       TableKind::kPing,
+       {Timeout(), Timeout(), Timeout()},
        {"超时", "0", " 100.00%   [3(3)]", "差"}},
-      {"game three time-outs", TableKind::kGame, {Timeout(), Timeout(), Timeout()},
+      {"game three time-outs",
+       TableKind::kGame,
+       {Timeout(), Timeout(), Timeout()},
        {"超时", "0", " 100.00%   [3(3)]", "差", ""}},
       {"dns zero ms", TableKind::kDns, {Ok(0)}, {"1", "1", "0.00%   [0(1)]", "10.1.2.3", "非常好"}},
       {"game zero ms", TableKind::kGame, {Ok(0)}, {"1", "1", " 0.00%   [0(1)]", "非常好", ""}},
@@ -47,11 +53,16 @@ TEST(RowUpdate, CellsAfterSequencesOfProbes) {
       {"ping 10 then 20", TableKind::kPing, {Ok(9), Ok(19)}, {"20", "15", " 0.00%   [0(2)]", "好"}},
       // A steady 20 ms row averages 20 and rates 好, as in the other tables.
       {"ping steady 20", TableKind::kPing, {Ok(19), Ok(19), Ok(19)}, {"20", "20", " 0.00%   [0(3)]", "好"}},
-      {"dns success then time-out", TableKind::kDns, {Ok(29), Timeout()},
+      {"dns success then time-out",
+       TableKind::kDns,
+       {Ok(29), Timeout()},
        {"超时", "30", "50.00%   [1(2)]", "10.1.2.3", "差"}},
-      {"game success then time-out", TableKind::kGame, {Ok(29), Timeout()},
+      {"game success then time-out",
+       TableKind::kGame,
+       {Ok(29), Timeout()},
        {"超时", "30", " 50.00%   [1(2)]", "差", ""}},
-      {"one of eight lost", TableKind::kDns,
+      {"one of eight lost",
+       TableKind::kDns,
        {Ok(1), Ok(1), Ok(1), Ok(1), Ok(1), Ok(1), Ok(1), Timeout()},
        {"超时", "2", "12.50%   [1(8)]", "10.1.2.3", "差"}},
       {"rating follows the average", TableKind::kGame, {Ok(199), Ok(9)}, {"10", "105", " 0.00%   [0(2)]", "差", ""}},

@@ -63,7 +63,7 @@ TEST(TableStore, ListenerHearsOnlyRealChanges) {
   table.SetCellChangedListener([&heard] { ++heard; });
   const RowId id = table.InsertRow(0, "a");
   table.SetCell(id, cell::kLatency, "5");
-  table.SetCell(id, cell::kLatency, "5");  // same text: no change
+  table.SetCell(id, cell::kLatency, "5");        // same text: no change
   table.SetCell(id + 100, cell::kLatency, "5");  // no such row
   EXPECT_EQ(heard, 1);
 }

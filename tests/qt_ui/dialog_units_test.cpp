@@ -15,8 +15,8 @@ TEST(DialogUnitsTest, ScalesByAQuarterCharacterAndAnEighthLineRoundingToNearest)
   EXPECT_EQ(units.X(1), 2);  // 1.5 rounds up
   EXPECT_EQ(units.X(495), 743);
   EXPECT_EQ(units.Y(8), 13);
-  EXPECT_EQ(units.Y(3), 5);  // 4.875
-  EXPECT_EQ(units.Y(1), 2);  // 1.625
+  EXPECT_EQ(units.Y(3), 5);    // 4.875
+  EXPECT_EQ(units.Y(1), 2);    // 1.625
   EXPECT_EQ(units.X(-1), -2);  // halves away from zero
   EXPECT_EQ(units.ToPixels(DuRect{7, 7, 481, 101}), QRect(11, 11, 722, 164));
   EXPECT_EQ(units.ToPixels(495, 397), QSize(743, 645));

@@ -30,25 +30,24 @@ const MenuTemplate kMenu{77, {{0, "文件", {{501, "打开", {}}, {0, "更多", 
 
 // One control of every kind the LAN window does not use, with the styles
 // that change how they are made.
-const DialogTemplate kFixture{
-    .id = 42,
-    .caption = "样板",
-    .widthDu = 200,
-    .heightDu = 120,
-    .font = {.pointSize = 9},
-    .windowStyle = window_style::kTaskBarButton | window_style::kMinimizeBox,
-    .menuBar = &kMenu,
-    .controls = {
-        {10, K::kListView, "", {4, 4, 100, 50}},
-        {11, K::kLabel, "居中", {110, 4, 40, 10}, style::kCentred},
-        {12, K::kLabel, "靠左", {110, 16, 40, 10}},
-        {13, K::kPushButton, "确定", {150, 100, 40, 14}, style::kDefaultButton},
-        {14, K::kPushButton, "其他", {100, 100, 40, 14}},
-        {15, K::kEtchedLine, "", {160, 4, 1, 30}, style::kHidden},
-        {16, K::kPicture, "", {4, 60, 0, 0}, 0, 7},
-        {17, K::kWebBrowser, "", {0, 0, 200, 120}},
-        {18, K::kEdit, "只读", {110, 30, 60, 12}, style::kReadOnly},
-    }};
+const DialogTemplate kFixture{.id = 42,
+                              .caption = "样板",
+                              .widthDu = 200,
+                              .heightDu = 120,
+                              .font = {.pointSize = 9},
+                              .windowStyle = window_style::kTaskBarButton | window_style::kMinimizeBox,
+                              .menuBar = &kMenu,
+                              .controls = {
+                                  {10, K::kListView, "", {4, 4, 100, 50}},
+                                  {11, K::kLabel, "居中", {110, 4, 40, 10}, style::kCentred},
+                                  {12, K::kLabel, "靠左", {110, 16, 40, 10}},
+                                  {13, K::kPushButton, "确定", {150, 100, 40, 14}, style::kDefaultButton},
+                                  {14, K::kPushButton, "其他", {100, 100, 40, 14}},
+                                  {15, K::kEtchedLine, "", {160, 4, 1, 30}, style::kHidden},
+                                  {16, K::kPicture, "", {4, 60, 0, 0}, 0, 7},
+                                  {17, K::kWebBrowser, "", {0, 0, 200, 120}},
+                                  {18, K::kEdit, "只读", {110, 30, 60, 12}, style::kReadOnly},
+                              }};
 
 QPixmap RedSquare(int bitmap) {
   if (bitmap != 7) return {};

@@ -9,8 +9,8 @@ namespace qnc {
 namespace {
 
 TEST(WindowFrameTest, FlagsOfEachWindowStyle) {
-  const Qt::WindowFlags frame = Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                Qt::MSWindowsFixedSizeDialogHint;
+  const Qt::WindowFlags frame =
+      Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
   EXPECT_EQ(WindowFlagsFor(0), Qt::Dialog | frame);
   EXPECT_EQ(WindowFlagsFor(window_style::kTaskBarButton | window_style::kMinimizeBox | window_style::kMaximizeBox),
             Qt::Window | frame | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);

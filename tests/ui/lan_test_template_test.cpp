@@ -1,12 +1,12 @@
 // The LAN test window's template holds every control of both modes, each
 // where the window has always had it.
+#include "ui/lan_test_template.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <span>
 #include <string>
-
-#include "ui/lan_test_template.h"
 
 namespace qnc {
 namespace {

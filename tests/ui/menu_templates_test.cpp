@@ -1,5 +1,7 @@
 // The menus as data: every item is either a command or a submenu, and no
 // command id serves two items of the main window's menus.
+#include "ui/menu_templates.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "ui/control_ids.h"
-#include "ui/menu_templates.h"
 
 namespace qnc {
 namespace {

@@ -1,4 +1,6 @@
 // Checks that hold for every window template, whichever front end renders it.
+#include "ui/window_templates.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,6 @@
 
 #include "ui/control_ids.h"
 #include "ui/lan_test_template.h"
-#include "ui/window_templates.h"
 
 namespace qnc {
 namespace {

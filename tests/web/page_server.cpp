@@ -17,15 +17,17 @@ PageServer::PageServer() {
 bool PageServer::Start() { return server_.listen(QHostAddress::LocalHost, 0); }
 
 void PageServer::AddPage(const QString& path, const QString& title) {
-  pages_[path] = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
-                                "<body><h1>%1</h1></body></html>")
+  pages_[path] = QStringLiteral(
+                     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
+                     "<body><h1>%1</h1></body></html>")
                      .arg(title)
                      .toUtf8();
 }
 
 void PageServer::AddFilledPage(const QString& path, const QString& title, const QString& colour) {
-  pages_[path] = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
-                                "<body style=\"margin:0;background:%2;height:100vh\"></body></html>")
+  pages_[path] = QStringLiteral(
+                     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
+                     "<body style=\"margin:0;background:%2;height:100vh\"></body></html>")
                      .arg(title, colour)
                      .toUtf8();
 }
