@@ -39,6 +39,9 @@ extern "C" const char* __tsan_default_suppressions() {
 namespace qnc::test {
 
 QApplication& App() {
+  // A test that runs its own application (on a real display) keeps it: a
+  // second one would take over Qt's globals and strand the first one's state.
+  if (auto* running = qobject_cast<QApplication*>(QCoreApplication::instance())) return *running;
   static int argc = 1;
   static char name[] = "qnc_app_tests";
   static char* argv[] = {name, nullptr};

@@ -21,7 +21,8 @@ namespace qnc::test {
 
 using namespace std::chrono_literals;
 
-// The one application object of the test process.
+// The one application object of the test process: the running one, else one
+// made here (offscreen tests share it for the life of the process).
 QApplication& App();
 
 // Processes events until `done` holds or `limit` passes; returns done().
