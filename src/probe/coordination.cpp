@@ -1,22 +1,24 @@
 #include "probe/coordination.h"
 
-#include <chrono>
-
 namespace qnc {
 
-namespace {
-
-// How long each attempt to take the lock waits before the stop request is
-// looked at again.
-constexpr std::chrono::milliseconds kLockSlice{20};
-
-}  // namespace
-
 std::optional<Ipv4NetOrder> ResolverLock::Resolve(std::string_view host, std::stop_token stop) {
-  while (!mutex_.try_lock_for(kLockSlice)) {
-    if (stop.stop_requested()) return std::nullopt;
+  {
+    std::unique_lock lock(mutex_);
+    if (!released_.wait(lock, stop, [this] { return !held_; })) return std::nullopt;
+    held_ = true;
   }
-  std::lock_guard held(mutex_, std::adopt_lock);
+  // Released however the lookup ends.
+  struct Release {
+    ResolverLock& owner;
+    ~Release() {
+      {
+        std::lock_guard lock(owner.mutex_);
+        owner.held_ = false;
+      }
+      owner.released_.notify_one();
+    }
+  } release{*this};
   return ResolveIpv4UnlessStopped(host, stop, lookup_);
 }
 
