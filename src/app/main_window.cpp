@@ -120,9 +120,7 @@ void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
 void CQUORIX_NET_CHECKDlg::ShowOnLabel(int id, const std::string& text) {
   // On the GPU worker's thread: the label is the GUI thread's, so the text
   // travels there in a queued call (one every few seconds).
-  QMetaObject::invokeMethod(
-      this, [this, id, shown = QString::fromStdString(text)] { ControlAs<QLabel>(id)->setText(shown); },
-      Qt::QueuedConnection);
+  workerCalls_->Post([this, id, shown = QString::fromStdString(text)] { ControlAs<QLabel>(id)->setText(shown); });
 }
 
 void CQUORIX_NET_CHECKDlg::StartWorkers() {
@@ -168,7 +166,7 @@ void CQUORIX_NET_CHECKDlg::OnWorkerSetServerText() {
   // On the DNS worker's thread: the box is the GUI thread's, so the new text
   // travels there in a queued call, at most one pending at a time.
   if (serverTextPending_.exchange(true)) return;
-  QMetaObject::invokeMethod(this, "ShowWorkerServerText", Qt::QueuedConnection);
+  workerCalls_->Post([this] { ShowWorkerServerText(); });
 }
 
 void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {

@@ -16,6 +16,7 @@
 #include "platform/thread_group.h"
 #include "probe/probe_session.h"
 #include "qt_ui/template_dialog.h"
+#include "qt_ui/window_thread_call.h"
 #include "web/show_bubg_dlg.h"
 
 class QCloseEvent;
@@ -118,6 +119,8 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   TextFieldStore gpuUsage_;
   // The models go before the stores they present.
   PerTable<std::unique_ptr<ProbeTableModel>> models_;
+  // Carries the workers' texts to this window's thread; a child of the window.
+  WindowThreadCall* workerCalls_ = new WindowThreadCall(this);
   std::atomic<bool> serverTextPending_{false};
   std::unique_ptr<GpuWorker> gpuWorker_;
   // Declared last: the thread stops and joins before anything it uses goes.

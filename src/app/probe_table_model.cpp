@@ -19,7 +19,8 @@ bool firstWorkerUpdateLogged = false;
 }  // namespace
 
 ProbeTableModel::ProbeTableModel(TableStore& store, QObject* parent)
-    : QAbstractTableModel(parent), store_(store), guiThread_(std::this_thread::get_id()) {
+    : QAbstractTableModel(parent), store_(store), guiThread_(std::this_thread::get_id()),
+      refreshCall_(new WindowThreadCall(this)) {
   store_.SetCellChangedListener([this] { OnStoreCellChanged(); });
 }
 
@@ -29,7 +30,7 @@ void ProbeTableModel::OnStoreCellChanged() {
   // Runs on whichever thread wrote the cell, outside the store's lock.
   if (std::this_thread::get_id() != guiThread_) workerHasWritten_.store(true, std::memory_order_relaxed);
   if (refreshPending_.exchange(true)) return;  // a refresh is already on its way
-  QMetaObject::invokeMethod(this, "RefreshChangedCells", Qt::QueuedConnection);
+  refreshCall_->Post([this] { RefreshChangedCells(); });
 }
 
 void ProbeTableModel::RefreshChangedCells() {

@@ -7,6 +7,7 @@
 
 #include "probe/row_editor.h"
 #include "probe/table_store.h"
+#include "qt_ui/window_thread_call.h"
 
 namespace qnc {
 
@@ -53,6 +54,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
 
   TableStore& store_;
   const std::thread::id guiThread_;
+  WindowThreadCall* refreshCall_;  // a child of the model
   std::atomic<bool> refreshPending_{false};
   std::atomic<bool> workerHasWritten_{false};
   QString rowToolTip_;

@@ -59,10 +59,7 @@ void CLanSpeedDlg::OnInitDialog() {
   m_clientPort = kDefaultLanPort;
   // The log reaches the window only through queued notices: a test thread
   // never waits for this thread, so the commands' waits cannot block it.
-  log_.SetChangeListener([this] {
-    QMetaObject::invokeMethod(
-        this, [this] { ShowLogChanges(); }, Qt::QueuedConnection);
-  });
+  log_.SetChangeListener([this] { logCalls_->Post([this] { ShowLogChanges(); }); });
   ShowLogChanges();
   controller_->StartListener(m_serverPort);
 

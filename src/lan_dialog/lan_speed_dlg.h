@@ -9,6 +9,7 @@
 #include "lantest/lan_test_controller.h"
 #include "lantest/lan_test_state.h"
 #include "qt_ui/template_dialog.h"
+#include "qt_ui/window_thread_call.h"
 
 class QShowEvent;
 
@@ -70,6 +71,8 @@ class CLanSpeedDlg : public TemplateDialog {
   bool closed_ = false;
   // The log and the console outlive the controller, whose threads write to them.
   LanLogStore log_;
+  // Carries the log's change notices to this window's thread; a child of the window.
+  WindowThreadCall* logCalls_ = new WindowThreadCall(this);
   std::unique_ptr<ConsoleLines> console_;
   std::unique_ptr<LanTestController> controller_;
 };
