@@ -19,7 +19,9 @@ bool firstWorkerUpdateLogged = false;
 }  // namespace
 
 ProbeTableModel::ProbeTableModel(TableStore& store, QObject* parent)
-    : QAbstractTableModel(parent), store_(store), guiThread_(std::this_thread::get_id()),
+    : QAbstractTableModel(parent),
+      store_(store),
+      guiThread_(std::this_thread::get_id()),
       refreshCall_(new WindowThreadCall(this)) {
   store_.SetCellChangedListener([this] { OnStoreCellChanged(); });
 }
