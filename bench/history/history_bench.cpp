@@ -60,9 +60,10 @@ void StatisticsCost() {
   start = Clock::now();
   for (int i = 0; i < kRounds; ++i) sink += table.Statistics(id)->p99Ms.value_or(0);
   const double withCopy = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kRounds;
-  std::printf("statistics of one row, %zu samples: %.1f us computed, %.1f us with the copy out of the row"
-              " (checksum %.0f)\n",
-              samples.size(), alone, withCopy, sink);
+  std::printf(
+      "statistics of one row, %zu samples: %.1f us computed, %.1f us with the copy out of the row"
+      " (checksum %.0f)\n",
+      samples.size(), alone, withCopy, sink);
 }
 
 void MemoryOfFullHistories() {
@@ -78,10 +79,11 @@ void MemoryOfFullHistories() {
     }
   }
   const long after = StatusKb("VmRSS");
-  std::printf("3 tables x 100 rows x %zu samples (%zu bytes each): resident %.1f MB -> %.1f MB (+%.1f MB),"
-              " peak %.1f MB\n",
-              qnc::SampleRing::kDefaultCapacity, sizeof(qnc::Sample), before / 1024.0, after / 1024.0,
-              (after - before) / 1024.0, StatusKb("VmHWM") / 1024.0);
+  std::printf(
+      "3 tables x 100 rows x %zu samples (%zu bytes each): resident %.1f MB -> %.1f MB (+%.1f MB),"
+      " peak %.1f MB\n",
+      qnc::SampleRing::kDefaultCapacity, sizeof(qnc::Sample), before / 1024.0, after / 1024.0,
+      (after - before) / 1024.0, StatusKb("VmHWM") / 1024.0);
 }
 
 void RoundTripAccuracy() {
