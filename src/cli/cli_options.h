@@ -18,6 +18,8 @@ struct CliOptions {
   std::optional<std::uint64_t> passes;  // end after this many passes of every worker
   bool json = false;
   bool help = false;
+  // Serve Prometheus metrics on this "ADDR:PORT" instead of printing tables.
+  std::optional<std::string> metricsListen;
 
   bool HasHostOptions() const { return !dns.empty() || !ping.empty() || !game.empty(); }
 };

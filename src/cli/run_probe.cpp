@@ -5,6 +5,9 @@
 #include <mutex>
 
 #include "cli/table_text.h"
+#if QNC_WITH_METRICS
+#include "cli/serve_metrics.h"
+#endif
 #include "config/config_file.h"
 
 namespace qnc {
@@ -66,16 +69,24 @@ bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& 
   return true;
 }
 
-int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
-  PassPrinter printer(environment.out, options.json, options.passes);
+ProbeSessionOptions SessionOptionsFor(const CliOptions& options, const ProbeSessionEnvironment& environment) {
   ProbeSessionOptions sessionOptions;
   sessionOptions.routeTablePath = environment.routeTablePath;
   sessionOptions.lookup = environment.lookup;
   sessionOptions.dns.initialServer = options.dnsServer;
   sessionOptions.dns.serverPort = options.dnsPort;
+  for (const TableKind kind : kAllTables) sessionOptions.Worker(kind).pauseMs = environment.pauseMs;
+  return sessionOptions;
+}
+
+int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
+#if QNC_WITH_METRICS
+  if (options.metricsListen) return ServeMetrics(options, environment);
+#endif
+  PassPrinter printer(environment.out, options.json, options.passes);
+  ProbeSessionOptions sessionOptions = SessionOptionsFor(options, environment);
   for (const TableKind kind : kAllTables) {
     WorkerOptions& worker = sessionOptions.Worker(kind);
-    worker.pauseMs = environment.pauseMs;
     worker.onPassEnd = [&printer, kind](std::uint64_t pass) { printer.PassEnded(kind, pass); };
   }
   ProbeSession session(std::move(sessionOptions));
