@@ -47,7 +47,8 @@ void ReloadTables(const CliOptions& options, ProbeSession& session, std::ostream
 int ServeMetrics(const CliOptions& options, ProbeSessionEnvironment& environment) {
   ProbeMetrics metrics(QNC_VERSION);
   std::string whyNot;
-  const auto server = MetricsServer::Listen(*options.metricsListen, metrics.Registry(), whyNot);
+  const auto server = MetricsServer::Listen(
+      *options.metricsListen, [&metrics](std::string& out) { metrics.WriteText(out); }, whyNot);
   if (!server) {
     environment.err << "quorix-probe: cannot serve metrics on " << *options.metricsListen << ": " << whyNot << "\n";
     return kExitFailed;

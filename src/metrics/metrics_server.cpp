@@ -3,7 +3,10 @@
 #include <CivetServer.h>
 #include <civetweb.h>
 
+#include <algorithm>
 #include <exception>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -42,31 +45,76 @@ int KeepStartError(const mg_connection* /*connection*/, const char* message) {
   return 1;  // civetweb writes nothing itself
 }
 
-// Every request passes here first. /metrics goes on to the exposer's handler
-// (return 0); the other pages are answered here (return the status).
+// The metrics writer of each listening port. civetweb hands the routing
+// callback only the connection, and the exposer keeps civetweb's user data
+// for itself; the port the request came in on names the server.
+class Writers {
+ public:
+  void Add(int port, MetricsServer::TextWriter writer) {
+    std::lock_guard lock(mutex_);
+    writers_[port] = std::move(writer);
+  }
+  void Remove(int port) {
+    std::lock_guard lock(mutex_);
+    writers_.erase(port);
+  }
+  MetricsServer::TextWriter Find(int port) const {
+    std::lock_guard lock(mutex_);
+    const auto found = writers_.find(port);
+    return found != writers_.end() ? found->second : nullptr;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<int, MetricsServer::TextWriter> writers_;
+};
+
+Writers& ServedWriters() {
+  static Writers writers;
+  return writers;
+}
+
+constexpr const char* kMetricsType = "text/plain; version=0.0.4; charset=utf-8";
+
+void Answer(mg_connection* connection, bool withBody, const char* type, std::string_view body) {
+  mg_send_http_ok(connection, type, static_cast<long long>(body.size()));
+  if (withBody) mg_write(connection, body.data(), body.size());
+}
+
+// Every request passes here and is answered here (the status is returned).
 int Route(mg_connection* connection) {
   const mg_request_info* request = mg_get_request_info(connection);
   const std::string_view path = request->local_uri != nullptr ? request->local_uri : "";
-  if (path == "/metrics") return 0;
-  for (const Page& page : kPages) {
-    if (path != page.path) continue;
-    const std::string_view method = request->request_method != nullptr ? request->request_method : "";
-    if (method != "GET" && method != "HEAD") {
-      mg_send_http_error(connection, 405, "%s", "Only GET and HEAD are served here.\n");
-      return 405;
-    }
-    mg_send_http_ok(connection, page.type, static_cast<long long>(page.body.size()));
-    if (method == "GET") mg_write(connection, page.body.data(), page.body.size());
+  const std::string_view method = request->request_method != nullptr ? request->request_method : "";
+  const auto* page =
+      std::find_if(std::begin(kPages), std::end(kPages), [path](const Page& p) { return p.path == path; });
+  const bool metrics = path == "/metrics";
+  if (!metrics && page == std::end(kPages)) {
+    mg_send_http_error(connection, 404, "%s", "Not found. This server serves /metrics, / and /-/healthy.\n");
+    return 404;
+  }
+  if (method != "GET" && method != "HEAD") {
+    mg_send_http_error(connection, 405, "%s", "Only GET and HEAD are served here.\n");
+    return 405;
+  }
+  if (!metrics) {
+    Answer(connection, method == "GET", page->type, page->body);
     return 200;
   }
-  mg_send_http_error(connection, 404, "%s", "Not found. This server serves /metrics, / and /-/healthy.\n");
-  return 404;
+  const MetricsServer::TextWriter writer = ServedWriters().Find(request->server_port);
+  if (!writer) {  // starting or stopping
+    mg_send_http_error(connection, 503, "%s", "Not serving metrics at the moment.\n");
+    return 503;
+  }
+  std::string text;
+  writer(text);
+  Answer(connection, method == "GET", kMetricsType, text);
+  return 200;
 }
 
 }  // namespace
 
-std::unique_ptr<MetricsServer> MetricsServer::Listen(const std::string& address,
-                                                     const std::shared_ptr<prometheus::Collectable>& metrics,
+std::unique_ptr<MetricsServer> MetricsServer::Listen(const std::string& address, TextWriter writeMetrics,
                                                      std::string& whyNot) {
   std::unique_ptr<MetricsServer> server(new MetricsServer());
   server->callbacks_ = std::make_unique<CivetCallbacks>();
@@ -85,15 +133,17 @@ std::unique_ptr<MetricsServer> MetricsServer::Listen(const std::string& address,
   }
   startErrors = nullptr;
   if (!server->exposer_) return nullptr;
-  server->exposer_->RegisterCollectable(metrics);
+  const std::vector<int> ports = server->exposer_->GetListeningPorts();
+  server->port_ = ports.empty() ? 0 : ports.front();
+  ServedWriters().Add(server->port_, std::move(writeMetrics));
   return server;
 }
 
-MetricsServer::~MetricsServer() = default;
-
-int MetricsServer::Port() const {
-  const std::vector<int> ports = exposer_->GetListeningPorts();
-  return ports.empty() ? 0 : ports.front();
+// Requests still in flight until the exposer has stopped get a 503.
+MetricsServer::~MetricsServer() {
+  if (exposer_) ServedWriters().Remove(port_);
 }
+
+int MetricsServer::Port() const { return port_; }
 
 }  // namespace qnc

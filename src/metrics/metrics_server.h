@@ -9,17 +9,21 @@ struct CivetCallbacks;
 
 namespace qnc {
 
-// The HTTP side of the metrics: prometheus-cpp's exposer serving /metrics in
-// the Prometheus text format, with three more paths answered before it:
-// / (a short page linking to /metrics), /-/healthy (for liveness checks) and
-// a 404 for every other path.
+// The HTTP side of the metrics, on prometheus-cpp's exposer (its civetweb
+// server, threads and options). Every request passes through one routing
+// callback that civetweb offers (begin_request): /metrics answers the text
+// that writeMetrics appends, / a short page linking to /metrics, /-/healthy a
+// line for liveness checks, and every other path 404. The exposer's own
+// /metrics handler is not used: it runs prometheus-cpp's text serializer,
+// which takes several times the whole scrape budget for thousands of rows.
 class MetricsServer {
  public:
+  using TextWriter = std::function<void(std::string& out)>;
+
   // Listens on "ADDR:PORT" (dotted IPv4 address; port 0 takes one the system
-  // picks) and serves `metrics`. Null, with the reason in whyNot, when the
-  // address cannot be listened on.
-  static std::unique_ptr<MetricsServer> Listen(const std::string& address,
-                                               const std::shared_ptr<prometheus::Collectable>& metrics,
+  // picks). Null, with the reason in whyNot, when the address cannot be
+  // listened on. writeMetrics is called on the server's threads.
+  static std::unique_ptr<MetricsServer> Listen(const std::string& address, TextWriter writeMetrics,
                                                std::string& whyNot);
   MetricsServer(const MetricsServer&) = delete;
   MetricsServer& operator=(const MetricsServer&) = delete;
@@ -31,6 +35,7 @@ class MetricsServer {
  private:
   MetricsServer() = default;
 
+  int port_ = 0;
   std::unique_ptr<CivetCallbacks> callbacks_;  // outlives the exposer that calls them
   std::unique_ptr<prometheus::Exposer> exposer_;
 };

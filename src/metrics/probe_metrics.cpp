@@ -3,11 +3,54 @@
 #include <algorithm>
 #include <set>
 
+#include "metrics/text_exposition.h"
 #include "probe/table_schema.h"
 
 namespace qnc {
 
 namespace {
+
+// The families: name, help text and, for WriteText, type.
+struct FamilyInfo {
+  const char* name;
+  const char* help;
+  const char* type;
+};
+constexpr FamilyInfo kRoundTrip{"quorix_probe_round_trip_seconds",
+                                "Round trips of answered probes: DNS query, ICMP echo or TCP connect", "histogram"};
+constexpr FamilyInfo kLastRoundTrip{"quorix_probe_last_round_trip_seconds",
+                                    "Round trip of the row's latest probe; absent while that probe failed", "gauge"};
+constexpr FamilyInfo kLastSuccess{"quorix_probe_last_success_timestamp_seconds",
+                                  "Unix time of the row's latest answered probe", "gauge"};
+constexpr FamilyInfo kProbes{"quorix_probe_probes_total", "Probes made, by outcome (ok, or why the probe failed)",
+                             "counter"};
+constexpr FamilyInfo kBuildInfo{"quorix_probe_build_info", "The measuring program's version; always 1", "gauge"};
+
+template <class Builder>
+auto& Register(Builder builder, const FamilyInfo& info, prometheus::Registry& registry) {
+  return builder.Name(info.name).Help(info.help).Register(registry);
+}
+
+// The end of a sample line, after "name{": the rest of the labels, "} " and the value.
+void AppendSampleEnd(std::string& out, std::string_view labels, double value) {
+  out.append(labels).append("} ");
+  AppendValue(out, value);
+  out += '\n';
+}
+
+// The histogram buckets' "le" label values, "+Inf" last.
+const std::vector<std::string>& BucketBounds() {
+  static const std::vector<std::string> bounds = [] {
+    std::vector<std::string> texts;
+    for (const double bound : kRoundTripBuckets) {
+      texts.emplace_back();
+      AppendValue(texts.back(), bound);
+    }
+    texts.emplace_back("+Inf");
+    return texts;
+  }();
+  return bounds;
+}
 
 std::size_t ResultIndex(std::string_view result) {
   const auto* found = std::find(kProbeResults.begin(), kProbeResults.end(), result);
@@ -32,28 +75,12 @@ void RemoveFrom(prometheus::Family<Metric>& family, Metric*& metric) {
 
 ProbeMetrics::ProbeMetrics(std::string_view version)
     : registry_(std::make_shared<prometheus::Registry>()),
-      roundTrip_(prometheus::BuildHistogram()
-                     .Name("quorix_probe_round_trip_seconds")
-                     .Help("Round trips of answered probes: DNS query, ICMP echo or TCP connect")
-                     .Register(*registry_)),
-      lastRoundTrip_(prometheus::BuildGauge()
-                         .Name("quorix_probe_last_round_trip_seconds")
-                         .Help("Round trip of the row's latest probe; absent while that probe failed")
-                         .Register(*registry_)),
-      lastSuccess_(prometheus::BuildGauge()
-                       .Name("quorix_probe_last_success_timestamp_seconds")
-                       .Help("Unix time of the row's latest answered probe")
-                       .Register(*registry_)),
-      probes_(prometheus::BuildCounter()
-                  .Name("quorix_probe_probes_total")
-                  .Help("Probes made, by outcome (ok, or why the probe failed)")
-                  .Register(*registry_)) {
-  prometheus::BuildGauge()
-      .Name("quorix_probe_build_info")
-      .Help("The measuring program's version; always 1")
-      .Register(*registry_)
-      .Add({{"version", std::string(version)}})
-      .Set(1);
+      roundTrip_(Register(prometheus::BuildHistogram(), kRoundTrip, *registry_)),
+      lastRoundTrip_(Register(prometheus::BuildGauge(), kLastRoundTrip, *registry_)),
+      lastSuccess_(Register(prometheus::BuildGauge(), kLastSuccess, *registry_)),
+      probes_(Register(prometheus::BuildCounter(), kProbes, *registry_)),
+      version_(version) {
+  Register(prometheus::BuildGauge(), kBuildInfo, *registry_).Add({{"version", version_}}).Set(1);
 }
 
 bool ProbeMetrics::HasLabels(TableKind kind) const { return kind != TableKind::kDns || dnsServer_.has_value(); }
@@ -67,6 +94,12 @@ prometheus::Labels ProbeMetrics::LabelsOf(TableKind kind, const std::string& tar
 
 void ProbeMetrics::AddSeriesLocked(TableKind kind, const std::string& target, RowSeries& series) {
   const prometheus::Labels labels = LabelsOf(kind, target);
+  // In name order, as prometheus-cpp writes them ("result" goes before all of them).
+  series.labels.clear();
+  for (const auto& [name, value] : labels) {
+    if (!series.labels.empty()) series.labels += ',';
+    AppendLabel(series.labels, name, value);
+  }
   series.roundTrip = &roundTrip_.Add(labels, kRoundTripBuckets);
   for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
     prometheus::Labels withResult = labels;
@@ -141,6 +174,57 @@ void ProbeMetrics::Record(TableKind kind, std::string_view target, std::string_v
   series.lastRoundTrip->Set(seconds);
   if (series.lastSuccess == nullptr) series.lastSuccess = &lastSuccess_.Add(LabelsOf(kind, row->first));
   series.lastSuccess->Set(UnixSeconds(record.time));
+}
+
+void ProbeMetrics::WriteText(std::string& out) const {
+  std::lock_guard lock(mutex_);
+  // One allocation for the whole text: it is about as long as the last one.
+  out.reserve(out.size() + lastTextSize_ + lastTextSize_ / 8);
+  const std::size_t start = out.size();
+
+  AppendFamilyHeader(out, kProbes.name, kProbes.help, kProbes.type);
+  for (const TableSeries& table : rows_) {
+    for (const auto& [target, series] : table) {
+      if (series.roundTrip == nullptr) continue;  // a DNS row before its server is known
+      for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
+        out.append(kProbes.name).append("{result=\"").append(kProbeResults[i]).append("\",");
+        AppendSampleEnd(out, series.labels, series.probes[i]->Value());
+      }
+    }
+  }
+  for (const FamilyInfo* gauge : {&kLastRoundTrip, &kLastSuccess}) {
+    AppendFamilyHeader(out, gauge->name, gauge->help, gauge->type);
+    for (const TableSeries& table : rows_) {
+      for (const auto& [target, series] : table) {
+        const prometheus::Gauge* metric = gauge == &kLastRoundTrip ? series.lastRoundTrip : series.lastSuccess;
+        if (metric == nullptr) continue;
+        out.append(gauge->name).append("{");
+        AppendSampleEnd(out, series.labels, metric->Value());
+      }
+    }
+  }
+  AppendFamilyHeader(out, kBuildInfo.name, kBuildInfo.help, kBuildInfo.type);
+  out.append(kBuildInfo.name).append("{");
+  AppendLabel(out, "version", version_);
+  out.append("} 1\n");
+
+  AppendFamilyHeader(out, kRoundTrip.name, kRoundTrip.help, kRoundTrip.type);
+  const std::string name(kRoundTrip.name);
+  for (const TableSeries& table : rows_) {
+    for (const auto& [target, series] : table) {
+      if (series.roundTrip == nullptr) continue;
+      const prometheus::ClientMetric::Histogram histogram = series.roundTrip->Collect().histogram;
+      out.append(name).append("_count{");
+      AppendSampleEnd(out, series.labels, static_cast<double>(histogram.sample_count));
+      out.append(name).append("_sum{");
+      AppendSampleEnd(out, series.labels, histogram.sample_sum);
+      for (std::size_t i = 0; i < histogram.bucket.size() && i < BucketBounds().size(); ++i) {
+        out.append(name).append("_bucket{").append(series.labels).append(",le=\"").append(BucketBounds()[i]);
+        AppendSampleEnd(out, "\"", static_cast<double>(histogram.bucket[i].cumulative_count));
+      }
+    }
+  }
+  lastTextSize_ = out.size() - start;
 }
 
 }  // namespace qnc

@@ -13,11 +13,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+MetricsServer::TextWriter Writer(const ProbeMetrics& metrics) {
+  return [&metrics](std::string& out) { metrics.WriteText(out); };
+}
+
 class MetricsServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string whyNot;
-    server_ = MetricsServer::Listen("127.0.0.1:0", metrics_.Registry(), whyNot);
+    server_ = MetricsServer::Listen("127.0.0.1:0", Writer(metrics_), whyNot);
     ASSERT_NE(server_, nullptr) << whyNot;
     port_ = static_cast<std::uint16_t>(server_->Port());
     ASSERT_NE(port_, 0);
@@ -87,12 +91,12 @@ TEST(MetricsServer, AnAddressInUseOrNotHereIsRefusedWithTheReason) {
   ASSERT_TRUE(holder->Listen(1));
   ProbeMetrics metrics("1");
   std::string whyNot;
-  EXPECT_EQ(MetricsServer::Listen("127.0.0.1:" + std::to_string(holder->LocalPort()), metrics.Registry(), whyNot),
+  EXPECT_EQ(MetricsServer::Listen("127.0.0.1:" + std::to_string(holder->LocalPort()), Writer(metrics), whyNot),
             nullptr);
   EXPECT_NE(whyNot.find("Address already in use"), std::string::npos) << whyNot;
   whyNot.clear();
   // An address that no interface here holds (TEST-NET-1).
-  EXPECT_EQ(MetricsServer::Listen("192.0.2.1:9", metrics.Registry(), whyNot), nullptr);
+  EXPECT_EQ(MetricsServer::Listen("192.0.2.1:9", Writer(metrics), whyNot), nullptr);
   EXPECT_NE(whyNot.find("192.0.2.1:9"), std::string::npos) << whyNot;
 }
 

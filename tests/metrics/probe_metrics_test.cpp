@@ -3,18 +3,29 @@
 #include <gtest/gtest.h>
 #include <prometheus/text_serializer.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace qnc {
 namespace {
 
 using namespace std::chrono_literals;
 
+// What a scrape gets.
 std::string Scrape(const ProbeMetrics& metrics) {
-  std::ostringstream out;
-  prometheus::TextSerializer().Serialize(out, metrics.Registry()->Collect());
-  return out.str();
+  std::string out;
+  metrics.WriteText(out);
+  return out;
+}
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
 }
 
 bool Has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }
@@ -122,6 +133,38 @@ TEST(ProbeMetrics, AnotherDnsServerStartsTheDnsSeriesAgain) {
                   "quorix_probe_probes_total{result=\"nxdomain\",server=\"192.0.2.2\",table=\"dns\","
                   "target=\"a.example\"} 0\n"));
   EXPECT_TRUE(Has(text, "server=\"192.0.2.2\",table=\"dns\",target=\"b.example\""));
+}
+
+// The served text is prometheus-cpp's own rendering of the registry, line for
+// line (prometheus-cpp orders series by hash, so the lines are compared sorted).
+TEST(ProbeMetrics, ServedTextIsWhatPrometheusCppWritesOfTheSameSeries) {
+  ProbeMetrics metrics("1.0 \"beta\"");
+  metrics.SetGateway("10.0.0.1");
+  const std::vector<std::string> odd = {"quote\"d", "back\\slash", "new\nline", "中文.example", "a,b=c{}"};
+  for (const TableKind kind : kAllTables) {
+    std::vector<std::string> targets = odd;
+    targets.push_back("10.0.0.1");
+    metrics.SetRows(kind, targets);
+  }
+  const auto when = std::chrono::system_clock::time_point(1'765'000'000'123'456us);
+  int step = 0;
+  for (const TableKind kind : kAllTables) {
+    for (const std::string& target : odd) {
+      const char* server = step % 5 == 4 ? "" : "192.0.2.53";  // the DNS server changes once, to ""
+      for (const auto roundTrip : {1us, 300'001us, 4'999'999us, 7'000'000us, 100'000us}) {
+        metrics.Record(kind, target, server, Answered(roundTrip, when + roundTrip));
+      }
+      metrics.Record(kind, target, server, Failed(kProbeResults[1 + step % (kProbeResults.size() - 1)]));
+      if (step % 2 == 0) metrics.Record(kind, target, server, Answered(33'333us, when));
+      if (step % 3 == 0) {  // sums such as 0.1 + 0.1 + 0.1, which doubles do not hold exactly
+        for (int i = 0; i < 3; ++i) metrics.Record(kind, target, server, Answered(100'000us, when));
+      }
+      ++step;
+    }
+  }
+  std::ostringstream reference;
+  prometheus::TextSerializer().Serialize(reference, metrics.Registry()->Collect());
+  EXPECT_EQ(SortedLines(Scrape(metrics)), SortedLines(reference.str()));
 }
 
 }  // namespace
