@@ -30,6 +30,11 @@ extern "C" void OnHangUp(int) { reloadRequested.store(true); }
 int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGXFSZ
+  // A file size limit then fails the write (and the CSV file says so) instead
+  // of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
 
   if (!args.empty() && qnc::IsLanCommand(args.front())) {

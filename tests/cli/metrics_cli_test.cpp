@@ -35,8 +35,10 @@ TEST(MetricsListenOption, TakesADottedAddressAndAPortAndNoPrinting) {
       {{"--metrics-listen", "127.0.0.1:94x"}, "--metrics-listen wants ADDR:PORT"},
       {{"--metrics-listen", "[::1]:9477"}, "--metrics-listen wants ADDR:PORT"},
       {{"--metrics-listen"}, "needs a value"},
-      {{"--metrics-listen", "127.0.0.1:9477", "--passes", "2"}, "it takes no --passes or --json"},
-      {{"--json", "--metrics-listen", "127.0.0.1:9477"}, "it takes no --passes or --json"},
+      {{"--metrics-listen", "127.0.0.1:9477", "--passes", "2"}, "it takes no --passes, --json, --stats or --csv"},
+      {{"--json", "--metrics-listen", "127.0.0.1:9477"}, "it takes no --passes, --json, --stats or --csv"},
+      {{"--stats", "--metrics-listen", "127.0.0.1:9477"}, "it takes no --passes, --json, --stats or --csv"},
+      {{"--metrics-listen", "127.0.0.1:9477", "--csv", "x.csv"}, "it takes no --passes, --json, --stats or --csv"},
   };
   for (const auto& [args, message] : bad) {
     const auto parsed = ParseCliOptions(args);
