@@ -76,6 +76,7 @@ value='(.value[1] | tonumber)'
 expect_series 'quorix_probe_probes_total{table="dns",target="alpha.lab",result="ok"}' \
   ".metric.server == \"127.0.0.1\" and $value >= 1"
 expect_series 'quorix_probe_probes_total{table="dns",target="nothere.test",result="ok"}' "$value == 0"
+expect_series 'quorix_probe_probes_total{table="dns",target="nothere.test",result="nxdomain"}' "$value >= 1"
 expect_series 'quorix_probe_last_round_trip_seconds{table="dns",target="alpha.lab"}' "$value > 0 and $value < 0.5"
 expect_series 'quorix_probe_probes_total{table="ping",target="127.0.0.1",result="ok"}' \
   "(.metric | has(\"role\") | not) and $value >= 1"
@@ -89,7 +90,7 @@ expect_series 'quorix_probe_probes_total{table="game",target="127.0.0.1:1",resul
 expect_series 'time() - quorix_probe_last_success_timestamp_seconds{table="game",target="127.0.0.1:5300"}' \
   "$value > -1 and $value < 30"
 expect_series 'quorix_probe_build_info' '.metric.version | test("^[0-9]+(\\.[0-9]+)+$")'
-expect_series 'sum(quorix_probe_probes_total{result!="ok",target="127.0.0.1:1"})' "$value >= 1"
+expect_series 'quorix_probe_probes_total{table="game",target="127.0.0.1:1",result="refused"}' "$value >= 1"
 
 # The HTTP side of the real program: other paths are 404, garbage is closed, it goes on serving.
 [ "$(curl -s -o /dev/null -w '%{http_code}' http://127.0.0.1:$port/nothing)" = 404 ] || fail "/nothing is not 404"
