@@ -13,6 +13,27 @@ std::optional<CliError> CheckDnsServer(const std::string& text) {
   return CliError{"--dns-server wants a dotted IPv4 address such as 192.0.2.53, not '" + text + "'"};
 }
 
+// The metrics server listens on a dotted IPv4 address and a port (0: any free
+// one), the form its web server takes.
+std::optional<CliError> CheckMetricsListen(const std::string& text) {
+#if !QNC_WITH_METRICS
+  (void)text;
+  return CliError{
+      "--metrics-listen: this quorix-probe was built without Prometheus support (prometheus-cpp was "
+      "not found when it was built)"};
+#else
+  const auto colon = text.rfind(':');
+  if (colon != std::string::npos && ParseDottedQuad(std::string_view(text).substr(0, colon)) &&
+      ParseNumber<std::uint16_t>(std::string_view(text).substr(colon + 1), 0, 65535)) {
+    return std::nullopt;
+  }
+  return CliError{
+      "--metrics-listen wants ADDR:PORT with a dotted IPv4 address, such as 127.0.0.1:9464 or "
+      "0.0.0.0:9464, not '" +
+      text + "'"};
+#endif
+}
+
 }  // namespace
 
 const char* CliUsage() {
@@ -49,11 +70,15 @@ const char* CliUsage() {
          "                       its last failure (median, p95, jitter in text; every figure in JSON)\n"
          "  --csv FILE           append every probe to FILE as a CSV line: time, table, target,\n"
          "                       round_trip_ms, outcome, reason (a header line when FILE is new)\n"
+         "  --metrics-listen ADDR:PORT\n"
+         "                       measure until stopped and serve Prometheus metrics at\n"
+         "                       http://ADDR:PORT/metrics instead of printing tables; SIGHUP re-reads --config\n"
          "  --help               show this text\n"
          "\n"
          "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
          "net.ipv4.ping_group_range; without either the ping rows show \"超时\" and one line on stderr says why.\n"
-         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options, 1 when the CSV file cannot be written.\n";
+         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options, 1 when the CSV file cannot be written\n"
+         "or --metrics-listen cannot listen.\n";
 }
 
 std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args) {
@@ -71,7 +96,8 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
     } else if (arg == "--stats") {
       options.stats = true;
     } else if (arg == "--dns" || arg == "--ping" || arg == "--game" || arg == "--dns-server" || arg == "--dns-port" ||
-               arg == "--config" || arg == "--passes" || arg == "--interval" || arg == "--parallel" || arg == "--csv") {
+               arg == "--config" || arg == "--passes" || arg == "--interval" || arg == "--parallel" || arg == "--csv" ||
+               arg == "--metrics-listen") {
       const auto text = value();
       if (!text) return CliError{"option " + arg + " needs a value"};
       if (arg == "--dns") {
@@ -85,6 +111,9 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
         options.dnsServer = *text;
       } else if (arg == "--config") {
         options.configPath = *text;
+      } else if (arg == "--metrics-listen") {
+        if (auto error = CheckMetricsListen(*text)) return *error;
+        options.metricsListen = *text;
       } else if (arg == "--csv") {
         if (text->empty()) return CliError{"--csv wants a file name"};
         options.csvPath = *text;
@@ -114,6 +143,9 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
     } else {
       return CliError{"unknown option '" + arg + "' (see --help)"};
     }
+  }
+  if (options.metricsListen && (options.passes || options.json || options.stats || options.csvPath)) {
+    return CliError{"--metrics-listen serves the tables until stopped; it takes no --passes, --json, --stats or --csv"};
   }
   return options;
 }

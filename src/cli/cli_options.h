@@ -22,6 +22,8 @@ struct CliOptions {
   bool stats = false;                       // each row's statistics in the output
   bool json = false;
   bool help = false;
+  // Serve Prometheus metrics on this "ADDR:PORT" instead of printing tables.
+  std::optional<std::string> metricsListen;
 
   bool HasHostOptions() const { return !dns.empty() || !ping.empty() || !game.empty(); }
 };

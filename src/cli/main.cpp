@@ -20,6 +20,11 @@ std::atomic<bool> interruptRequested{false};
 
 extern "C" void OnInterrupt(int) { interruptRequested.store(true); }
 
+// A service manager's reload (SIGHUP) asks the metrics server to re-read its rows.
+std::atomic<bool> reloadRequested{false};
+
+extern "C" void OnHangUp(int) { reloadRequested.store(true); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,5 +62,9 @@ int main(int argc, char** argv) {
   }
   qnc::ProbeSessionEnvironment environment{std::cout, std::cerr};
   environment.interrupted = [] { return interruptRequested.load(); };
+  if (options.metricsListen) {
+    std::signal(SIGHUP, OnHangUp);
+    environment.reloadRequested = [] { return reloadRequested.exchange(false); };
+  }
   return qnc::RunProbeSession(options, environment);
 }

@@ -6,6 +6,9 @@
 
 #include "cli/csv_file.h"
 #include "cli/table_text.h"
+#if QNC_WITH_METRICS
+#include "cli/serve_metrics.h"
+#endif
 #include "config/config_file.h"
 #include "probe/row_statistics.h"
 #include "probe/sample_csv.h"
@@ -78,8 +81,7 @@ bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& 
   return true;
 }
 
-int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
-  PassPrinter printer(environment.out, options.json, options.stats, options.passes);
+ProbeSessionOptions SessionOptionsFor(const CliOptions& options, const ProbeSessionEnvironment& environment) {
   ProbeSessionOptions sessionOptions;
   sessionOptions.routeTablePath = environment.routeTablePath;
   sessionOptions.lookup = environment.lookup;
@@ -89,6 +91,18 @@ int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environm
     WorkerOptions& worker = sessionOptions.Worker(kind);
     worker.pauseMs = options.intervalMs.value_or(environment.pauseMs);
     worker.parallelProbes = options.parallel;
+  }
+  return sessionOptions;
+}
+
+int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
+#if QNC_WITH_METRICS
+  if (options.metricsListen) return ServeMetrics(options, environment);
+#endif
+  PassPrinter printer(environment.out, options.json, options.stats, options.passes);
+  ProbeSessionOptions sessionOptions = SessionOptionsFor(options, environment);
+  for (const TableKind kind : kAllTables) {
+    WorkerOptions& worker = sessionOptions.Worker(kind);
     worker.onPassEnd = [&printer, kind](std::uint64_t pass) { printer.PassEnded(kind, pass); };
   }
   ProbeSession session(std::move(sessionOptions));

@@ -14,6 +14,8 @@ struct ProbeSessionEnvironment {
   std::ostream& err;
   // Polled about ten times a second; true ends the session (Ctrl-C).
   std::function<bool()> interrupted = [] { return false; };
+  // Polled as often; true once for each request to re-read --config (SIGHUP).
+  std::function<bool()> reloadRequested = [] { return false; };
   std::string routeTablePath = kRouteTablePath;
   std::uint32_t pauseMs = 1000;
   // Stands in for the system's name lookup (tests); empty: the system's.
@@ -26,8 +28,12 @@ struct ProbeSessionEnvironment {
 // unusable.
 bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& err);
 
+// The session options that the command-line options and the environment ask for.
+ProbeSessionOptions SessionOptionsFor(const CliOptions& options, const ProbeSessionEnvironment& environment);
+
 // Fills the three tables, runs the three workers over them and prints every
-// table after each of its passes. Returns the exit status.
+// table after each of its passes (or, with --metrics-listen, serves their
+// metrics instead). Returns the exit status.
 int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment);
 
 }  // namespace qnc
