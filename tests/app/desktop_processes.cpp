@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <thread>
 
 namespace qnc::test {
@@ -68,16 +69,32 @@ bool ChildProcess::Exited() {
   return exited_;
 }
 
-std::unique_ptr<ChildProcess> StartXServer(const std::string& xvfb, int& display) {
+namespace {
+
+// The process id an X server writes into its display's lock file; 0 when
+// there is none (yet).
+pid_t LockHolder(const std::string& lockFile) {
+  std::ifstream in(lockFile);
+  long pid = 0;
+  return (in >> pid) ? static_cast<pid_t>(pid) : 0;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> StartXServer(const std::string& xvfb, int& display, const std::string& screen) {
   for (display = 70; display < 100; ++display) {
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
     if (Exists(socket) || Exists("/tmp/.X" + std::to_string(display) + "-lock")) continue;
     auto server = std::make_unique<ChildProcess>(
-        std::vector<std::string>{xvfb, ":" + std::to_string(display), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
+        std::vector<std::string>{xvfb, ":" + std::to_string(display), "-screen", "0", screen, "-nolisten", "tcp"},
         std::vector<std::string>{});
     if (!server->Started()) return nullptr;
-    // Another server that took the number first makes this one exit.
-    if (WaitFor([&] { return Exists(socket) || server->Exited(); }, 10s) && !server->Exited()) return server;
+    // Another server (of a test running beside this one) may take the number
+    // first; this one then exits. The display is ours only once the lock file
+    // names our server and its socket is there.
+    const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
+    const auto ours = [&] { return LockHolder(lock) == server->Pid() && Exists(socket); };
+    if (WaitFor([&] { return ours() || server->Exited(); }, 10s) && !server->Exited()) return server;
   }
   return nullptr;
 }

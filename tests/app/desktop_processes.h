@@ -30,6 +30,7 @@ class ChildProcess {
 
   bool Started() const { return pid_ > 0; }
   bool Exited();
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
@@ -37,7 +38,9 @@ class ChildProcess {
 };
 
 // An X server (Xvfb at `xvfb`) on a display number nobody uses, ready for
-// clients; null when none could start.
-std::unique_ptr<ChildProcess> StartXServer(const std::string& xvfb, int& display);
+// clients, with one screen of `screen` (width x height x depth); null when
+// none could start.
+std::unique_ptr<ChildProcess> StartXServer(const std::string& xvfb, int& display,
+                                           const std::string& screen = "800x600x24");
 
 }  // namespace qnc::test

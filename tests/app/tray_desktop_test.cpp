@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "app/main_window.h"
@@ -83,6 +84,116 @@ TEST(TrayDesktop, TheIconAppearsOnCloseAndADoubleClickBringsTheWindowBack) {
     EXPECT_TRUE(test::WaitUntil([&] { return icon.geometry().isEmpty(); }, 5s)) << "the icon stayed in the tray";
   }
   // The application has let go of the display before the server ends.
+}
+
+// What xdotool prints for a query of the display (a window id), 0 when it fails.
+unsigned long long XdotoolWindow(const std::string& display, const std::string& xdotool, const std::string& query) {
+  const std::string command = "DISPLAY=" + display + " " + xdotool + " " + query + " 2>/dev/null";
+  FILE* output = popen(command.c_str(), "r");
+  if (output == nullptr) return 0;
+  unsigned long long id = 0;
+  if (std::fscanf(output, "%llu", &id) != 1) id = 0;
+  pclose(output);
+  return id;
+}
+unsigned long long ActiveWindowOf(const std::string& display, const std::string& xdotool) {
+  return XdotoolWindow(display, xdotool, "getactivewindow");
+}
+unsigned long long FocusWindowOf(const std::string& display, const std::string& xdotool) {
+  return XdotoolWindow(display, xdotool, "getwindowfocus");
+}
+
+// Under a real window manager, which frames the window and may move it when
+// it is mapped again, closing into the tray and restoring from it brings the
+// window back normal, active and exactly where it was, cycle after cycle.
+TEST(TrayDesktop, UnderAWindowManagerTheWindowComesBackWhereItWas) {
+  const std::string xvfb = "/usr/bin/Xvfb";
+  const std::string trayer = "/usr/bin/trayer";
+  const std::string openbox = "/usr/bin/openbox";
+  const std::string xdotool = "/usr/bin/xdotool";
+  if (!test::Executable(xvfb) || !test::Executable(trayer) || !test::Executable(openbox) ||
+      !test::Executable(xdotool)) {
+    GTEST_SKIP() << "needs Xvfb, trayer, openbox and xdotool";
+  }
+
+  int display = 0;
+  // A common laptop screen, on which the whole framed window fits.
+  const auto server = test::StartXServer(xvfb, display, "1366x768x24");
+  ASSERT_NE(server, nullptr) << "no X server could start";
+  const std::string name = ":" + std::to_string(display);
+  ChildProcess manager({openbox}, {"DISPLAY=" + name});
+  ASSERT_TRUE(manager.Started());
+  ChildProcess tray({trayer, "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32"},
+                    {"DISPLAY=" + name});
+  ASSERT_TRUE(tray.Started());
+
+  qputenv("DISPLAY", QByteArray::fromStdString(name));
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+  QTemporaryDir folder;
+  {
+    static int argc = 1;
+    static char programName[] = "qnc_app_tray_desktop_test";
+    static char* argv[] = {programName, nullptr};
+    PrepareWebEngineBeforeApplication();
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ASSERT_TRUE(test::WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15s))
+        << "trayer did not take the notification area";
+
+    CQUORIX_NET_CHECKDlg window(test::StillOptions(folder, ""));
+    window.show();
+    ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible() && window.isActiveWindow(); }, 10s))
+        << "the window manager never made the window active";
+    // Let the manager finish framing and placing it before taking its place.
+    QPoint placed = window.pos();
+    test::WaitUntil(
+        [&] {
+          const QPoint now = window.pos();
+          const bool settled = now == placed;
+          placed = now;
+          return settled && window.frameGeometry() != window.geometry();
+        },
+        2s);
+    placed = window.pos();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    EXPECT_TRUE(area.contains(frame)) << "the frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                      << frame.height() << " is not wholly inside " << area.x() << "," << area.y()
+                                      << " " << area.width() << "x" << area.height();
+
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+      SCOPED_TRACE(cycle);
+      window.close();
+      ASSERT_TRUE(test::WaitUntil([&] { return !window.isVisible(); }, 5s));
+      ASSERT_NE(window.NotificationIcon(), nullptr);
+      const QSystemTrayIcon& icon = *window.NotificationIcon();
+      ASSERT_TRUE(test::WaitUntil([&] { return !icon.geometry().isEmpty(); }, 10s)) << "the icon never showed";
+      // A real double click on the icon, so that the window manager sees the
+      // user's own request (and its time) as the reason for the activation.
+      // The tray holds only this icon: its middle is the icon's.
+      ChildProcess click({xdotool, "search", "--sync", "--onlyvisible", "--limit", "1", "--class", "trayer",
+                          "mousemove", "--window", "%1", "16", "16", "click", "--repeat", "2", "--delay", "60", "1"},
+                         {"DISPLAY=" + name});
+      ASSERT_TRUE(click.Started());
+      // Active as the window manager and the X server see it: the manager's
+      // active window and the keyboard focus. (Qt's own flag can lag behind
+      // the focus change when the window was hidden in between.)
+      EXPECT_TRUE(test::WaitUntil(
+          [&] {
+            return window.isVisible() && ActiveWindowOf(name, xdotool) == window.winId() &&
+                   FocusWindowOf(name, xdotool) == window.winId();
+          },
+          5s))
+          << "the window came back " << (window.isVisible() ? "visible" : "hidden") << ", "
+          << (window.isMinimized() ? "minimised" : "not minimised") << ", not active";
+      EXPECT_FALSE(window.isMinimized());
+      // The manager may apply its frame after mapping: give it the time to settle.
+      EXPECT_TRUE(test::WaitUntil([&] { return window.pos() == placed; }, 2s))
+          << "came back at " << window.pos().x() << "," << window.pos().y() << " instead of " << placed.x() << ","
+          << placed.y();
+    }
+  }
 }
 
 }  // namespace
