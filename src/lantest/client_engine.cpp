@@ -6,8 +6,10 @@
 #include <span>
 #include <vector>
 
+#include "lantest/chunk_streamer.h"
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
+#include "lantest/request_pacer.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
@@ -75,9 +77,37 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   const ChunkSizes sizes = ClientSizesFor(mode).value_or(kUnappliedSizes);
   const std::span<const std::uint8_t> chunk(sendBuffer.data(), Clamp(sizes.send));
   const std::span<std::uint8_t> receiveSpace(receiveBuffer.data(), Clamp(sizes.receive));
+  ThroughputMeter& meter = context.state.clientMeter;
+  const auto report = [&context, &meter] {
+    meter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
+      context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
+    });
+  };
+  // Sends only count; a report is considered after data came in, as it was
+  // when every pass ended with its receive, so a silent server gets no lines.
+  const auto countSent = [&meter](long sent) { meter.Add(0, sent); };
+
+  // Sending and receiving overlap, so that the path stays full instead of
+  // carrying one chunk per round trip. A download asks for its replies with
+  // small requests, paced by what came back; the other modes stream their
+  // chunks from a thread of their own while this one receives.
+  std::optional<RequestPacer> pacer;
+  std::optional<ChunkStreamer> streamer;
+  const auto sendDueRequests = [&] {
+    for (std::int64_t due = pacer->Due(); due > 0 && !stop.stop_requested(); --due) {
+      countSent(socket->Send(chunk));
+      pacer->Sent();
+    }
+  };
+  if (mode == static_cast<int>(TransferMode::kDownloadOnly)) {
+    pacer.emplace(ServerSizesFor(mode)->send);
+    sendDueRequests();
+  } else {
+    streamer.emplace(*socket, chunk, countSent);
+  }
+
   bool receivedAny = false;
   for (;;) {
-    const long sent = socket->Send(chunk);
     const long received = socket->Receive(receiveSpace);
     if (received <= 0) {
       // The server sends nothing to a connection it turns away, only the
@@ -91,10 +121,12 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
       break;
     }
     receivedAny = true;
-    context.state.clientMeter.Add(received, sent);
-    context.state.clientMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
-      context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
-    });
+    meter.Add(received, 0);
+    report();
+    if (pacer) {
+      pacer->Received(received);
+      sendDueRequests();
+    }
     if (stop.stop_requested()) break;
   }
 }
