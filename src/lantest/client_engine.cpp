@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "lantest/chunk_streamer.h"
@@ -34,6 +36,37 @@ std::optional<TcpSocket> OpenClientSocket(const LanEngineContext& context) {
   socket->SetSendTimeout(kLanSocketTimeoutMs);
   return socket;
 }
+
+// Counts a connection's bytes into the meter from its first reply on. Sends
+// made before then wait here and go in with that reply, as they did when
+// every pass counted its send together with its receive: a connection that the
+// server turns away, or that never hears back, has measured nothing. The
+// sending and the receiving thread both come through here.
+class FirstReplyGate {
+ public:
+  explicit FirstReplyGate(ThroughputMeter& meter) : meter_(meter) {}
+
+  void Sent(long bytes) {
+    if (bytes <= 0) return;
+    std::lock_guard lock(mutex_);
+    if (replied_) {
+      meter_.Add(0, bytes);
+    } else {
+      held_ += bytes;
+    }
+  }
+  void Received(long bytes) {
+    std::lock_guard lock(mutex_);
+    replied_ = true;
+    meter_.Add(bytes, std::exchange(held_, 0));
+  }
+
+ private:
+  ThroughputMeter& meter_;
+  std::mutex mutex_;
+  bool replied_ = false;
+  std::int64_t held_ = 0;
+};
 
 std::size_t Clamp(std::int32_t size) {
   return static_cast<std::size_t>(std::clamp<std::int32_t>(size, 0, kLanBufferSize));
@@ -85,7 +118,8 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   };
   // Sends only count; a report is considered after data came in, as it was
   // when every pass ended with its receive, so a silent server gets no lines.
-  const auto countSent = [&meter](long sent) { meter.Add(0, sent); };
+  FirstReplyGate counted(meter);
+  const auto countSent = [&counted](long sent) { counted.Sent(sent); };
 
   // Sending and receiving overlap, so that the path stays full instead of
   // carrying one chunk per round trip. A download asks for its replies with
@@ -121,7 +155,7 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
       break;
     }
     receivedAny = true;
-    meter.Add(received, 0);
+    counted.Received(received);
     report();
     if (pacer) {
       pacer->Received(received);
