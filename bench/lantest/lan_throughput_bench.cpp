@@ -5,6 +5,9 @@
 // whole process (both sides) used meanwhile.
 //
 //   bench_lan_throughput [--seconds S] [--warmup S] [--connections 1,4,8] [--modes both,download,upload]
+//                        [--listen-port N --connect-port M]
+// With the two ports the server listens on N and the clients connect to M,
+// where a relay (bench_delay_relay) carries their bytes on to N.
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -57,6 +60,8 @@ int main(int argc, char** argv) {
   double warmup = 1;
   std::vector<std::string> connections{"1", "4", "8"};
   std::vector<std::string> modes{"both", "download", "upload"};
+  int listenPort = 0;
+  int connectPort = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     const std::string value = argv[i + 1];
@@ -64,19 +69,22 @@ int main(int argc, char** argv) {
     if (option == "--warmup") warmup = std::stod(value);
     if (option == "--connections") connections = Split(value);
     if (option == "--modes") modes = Split(value);
+    if (option == "--listen-port") listenPort = std::stoi(value);
+    if (option == "--connect-port") connectPort = std::stoi(value);
   }
 
   for (const auto& mode : modes) {
     for (const auto& count : connections) {
       Side server;
       Side client;
-      server.controller.StartListener(0);
+      server.controller.StartListener(listenPort);
       if (!WaitFor([&] { return !server.log.Text().empty(); })) {
         std::fprintf(stderr, "listener did not start: %s\n", server.consoleText.str().c_str());
         return 1;
       }
-      client.controller.StartClients(ModeOf(mode), std::stoi(count),
-                                     LanClientSettings{"127.0.0.1", server.controller.ListeningPort()});
+      client.controller.StartClients(
+          ModeOf(mode), std::stoi(count),
+          LanClientSettings{"127.0.0.1", connectPort != 0 ? connectPort : server.controller.ListeningPort()});
       std::this_thread::sleep_for(std::chrono::duration<double>(warmup));
 
       const MeterReading before = client.state.clientMeter.Read();

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
+#include "lantest/chunk_streamer.h"
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
+#include "lantest/request_pacer.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
@@ -32,6 +36,37 @@ std::optional<TcpSocket> OpenClientSocket(const LanEngineContext& context) {
   socket->SetSendTimeout(kLanSocketTimeoutMs);
   return socket;
 }
+
+// Counts a connection's bytes into the meter from its first reply on. Sends
+// made before then wait here and go in with that reply, as they did when
+// every pass counted its send together with its receive: a connection that the
+// server turns away, or that never hears back, has measured nothing. The
+// sending and the receiving thread both come through here.
+class FirstReplyGate {
+ public:
+  explicit FirstReplyGate(ThroughputMeter& meter) : meter_(meter) {}
+
+  void Sent(long bytes) {
+    if (bytes <= 0) return;
+    std::lock_guard lock(mutex_);
+    if (replied_) {
+      meter_.Add(0, bytes);
+    } else {
+      held_ += bytes;
+    }
+  }
+  void Received(long bytes) {
+    std::lock_guard lock(mutex_);
+    replied_ = true;
+    meter_.Add(bytes, std::exchange(held_, 0));
+  }
+
+ private:
+  ThroughputMeter& meter_;
+  std::mutex mutex_;
+  bool replied_ = false;
+  std::int64_t held_ = 0;
+};
 
 std::size_t Clamp(std::int32_t size) {
   return static_cast<std::size_t>(std::clamp<std::int32_t>(size, 0, kLanBufferSize));
@@ -75,9 +110,38 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   const ChunkSizes sizes = ClientSizesFor(mode).value_or(kUnappliedSizes);
   const std::span<const std::uint8_t> chunk(sendBuffer.data(), Clamp(sizes.send));
   const std::span<std::uint8_t> receiveSpace(receiveBuffer.data(), Clamp(sizes.receive));
+  ThroughputMeter& meter = context.state.clientMeter;
+  const auto report = [&context, &meter] {
+    meter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
+      context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
+    });
+  };
+  // Sends only count; a report is considered after data came in, as it was
+  // when every pass ended with its receive, so a silent server gets no lines.
+  FirstReplyGate counted(meter);
+  const auto countSent = [&counted](long sent) { counted.Sent(sent); };
+
+  // Sending and receiving overlap, so that the path stays full instead of
+  // carrying one chunk per round trip. A download asks for its replies with
+  // small requests, paced by what came back; the other modes stream their
+  // chunks from a thread of their own while this one receives.
+  std::optional<RequestPacer> pacer;
+  std::optional<ChunkStreamer> streamer;
+  const auto sendDueRequests = [&] {
+    for (std::int64_t due = pacer->Due(); due > 0 && !stop.stop_requested(); --due) {
+      countSent(socket->Send(chunk));
+      pacer->Sent();
+    }
+  };
+  if (mode == static_cast<int>(TransferMode::kDownloadOnly)) {
+    pacer.emplace(ServerSizesFor(mode)->send);
+    sendDueRequests();
+  } else {
+    streamer.emplace(*socket, chunk, countSent);
+  }
+
   bool receivedAny = false;
   for (;;) {
-    const long sent = socket->Send(chunk);
     const long received = socket->Receive(receiveSpace);
     if (received <= 0) {
       // The server sends nothing to a connection it turns away, only the
@@ -91,10 +155,12 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
       break;
     }
     receivedAny = true;
-    context.state.clientMeter.Add(received, sent);
-    context.state.clientMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
-      context.log.Prepend(ClientReportLine(context.clock.Now(), deltas));
-    });
+    counted.Received(received);
+    report();
+    if (pacer) {
+      pacer->Received(received);
+      sendDueRequests();
+    }
     if (stop.stop_requested()) break;
   }
 }

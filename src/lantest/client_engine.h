@@ -14,11 +14,13 @@ struct LanClientSettings {
 };
 
 // One client connection of a test run: connects (retrying about once a
-// second with a fresh socket until it succeeds or is stopped), then sends a
-// chunk and receives one per pass in the run's mode, counting into the client
-// meter and writing the client's report lines. A server that closes the
-// connection before sending anything has turned it away: the thread says so
-// in the log and ends.
+// second with a fresh socket until it succeeds or is stopped), then sends
+// chunks and receives at the same time in the run's mode, counting into the
+// client meter and writing the client's report lines. A download paces its
+// small requests by the bytes that come back; the other modes stream their
+// chunks from a second thread. The connection ends when nothing arrives for
+// the receive time-out. A server that closes the connection before sending
+// anything has turned it away: the thread says so in the log and ends.
 void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClientSettings settings, int mode);
 
 }  // namespace qnc

@@ -1,11 +1,13 @@
 #include "lantest/server_engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "lantest/chunk_streamer.h"
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
 #include "platform/ipv4.h"
@@ -54,6 +56,12 @@ AcceptOutcome AcceptOne(std::stop_token stop, TcpSocket& listener, const ListenS
 
 std::size_t Clamp(std::int32_t size) {
   return static_cast<std::size_t>(std::clamp<std::int32_t>(size, 0, kLanBufferSize));
+}
+
+// Modes whose replies are worth streaming: those where the server sends full
+// chunks. An upload's one-byte replies stay one per receive.
+bool RepliesStream(int mode) {
+  return mode == static_cast<int>(TransferMode::kBoth) || mode == static_cast<int>(TransferMode::kDownloadOnly);
 }
 
 }  // namespace
@@ -121,26 +129,53 @@ void ConnectionThread(std::stop_token stop, const LanEngineContext& context, Tcp
   // The owner's stop wakes a send or receive that is waiting on this socket.
   const std::stop_callback wake(stop, [&socket] { socket.Shutdown(); });
 
-  // This connection's sizes: its own client's first byte sets them.
-  ChunkSizes sizes = kUnappliedSizes;
-  bool firstPass = true;
-  std::uint32_t lastMovedTick = context.ticks.Now();
-  for (;;) {
-    const long received = socket.Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
-    if (firstPass && received >= 1) {
-      const auto first = InterpretFirstChunk(std::span(receiveBuffer.data(), static_cast<std::size_t>(received)));
-      if (first && first->serverSizes) sizes = *first->serverSizes;
-    }
-    firstPass = false;
-    const long sent = socket.Send(std::span<const std::uint8_t>(sendBuffer.data(), Clamp(sizes.send)));
-    if (received <= 0) break;
-    context.state.serverMeter.Add(received, sent);
-    context.state.serverMeter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
+  ThroughputMeter& meter = context.state.serverMeter;
+  const auto report = [&context, &meter] {
+    meter.ReportIfDue(context.ticks, [&context](const MeterDeltas& deltas) {
       context.log.Prepend(ServerReportLine(context.clock.Now(), deltas));
     });
+  };
+  // When a send last moved a byte; the streaming thread writes it too.
+  std::atomic<std::uint32_t> lastMovedTick = context.ticks.Now();
+  // Streamed sends only count; as with one send per receive, a report is
+  // considered after a receive brought data.
+  const auto countSent = [&context, &meter, &lastMovedTick](long sent) {
+    meter.Add(0, sent);
+    if (sent > 0) lastMovedTick.store(context.ticks.Now());
+  };
+
+  // This connection's sizes: its own client's first byte sets them.
+  ChunkSizes sizes = kUnappliedSizes;
+  std::optional<ChunkStreamer> streamer;
+  bool firstPass = true;
+  for (;;) {
+    const long received = socket.Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
+    bool streams = false;
+    if (firstPass && received >= 1) {
+      const auto first = InterpretFirstChunk(std::span(receiveBuffer.data(), static_cast<std::size_t>(received)));
+      if (first && first->serverSizes) {
+        sizes = *first->serverSizes;
+        streams = RepliesStream(first->mode);
+      }
+    }
+    firstPass = false;
+    const std::span<const std::uint8_t> chunk(sendBuffer.data(), Clamp(sizes.send));
+    // Where the client downloads, the replies need not wait for its requests:
+    // they stream from a thread of their own from the first request on, and
+    // this thread only receives. A client that sends a chunk and then reads up
+    // to a chunk finds the same filler bytes waiting either way.
+    long sent = 0;
+    if (streams) {
+      streamer.emplace(socket, chunk, countSent);
+    } else if (!streamer) {
+      sent = socket.Send(chunk);
+      if (sent > 0) lastMovedTick.store(context.ticks.Now());
+    }
+    if (received <= 0) break;
+    meter.Add(received, sent);
+    report();
     const std::uint32_t now = context.ticks.Now();
-    if (sent > 0) lastMovedTick = now;
-    if (static_cast<std::uint32_t>(now - lastMovedTick) >= kIdleConnectionMs) break;
+    if (static_cast<std::uint32_t>(now - lastMovedTick.load()) >= kIdleConnectionMs) break;
     if (stop.stop_requested()) break;
   }
 }

@@ -36,8 +36,10 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
                         LanServerSettings settings);
 
 // Serves one client: learns this connection's mode from the first byte
-// received, then receives and sends a chunk per pass and writes the server's
-// report lines.
+// received, then receives and sends and writes the server's report lines. In
+// the modes where the client downloads, replies stream from a second thread
+// while this one receives; an upload gets its one-byte reply per receive. The
+// connection ends when nothing arrives for the receive time-out.
 void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket);
 
 }  // namespace qnc

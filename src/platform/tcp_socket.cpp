@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -90,6 +91,7 @@ std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_to
 bool TcpSocket::SetSendBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_SNDBUF, bytes); }
 bool TcpSocket::SetReceiveBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_RCVBUF, bytes); }
 bool TcpSocket::SetSendTimeout(int milliseconds) { return SetTimeoutOption(handle_.Get(), SO_SNDTIMEO, milliseconds); }
+bool TcpSocket::SetUnsentLimit(int bytes) { return SetIntOption(handle_.Get(), IPPROTO_TCP, TCP_NOTSENT_LOWAT, bytes); }
 bool TcpSocket::SetReceiveTimeout(int milliseconds) {
   return SetTimeoutOption(handle_.Get(), SO_RCVTIMEO, milliseconds);
 }

@@ -43,6 +43,11 @@ class TcpSocket {
   bool SetReceiveBufferSize(int bytes);
   bool SetSendTimeout(int milliseconds);
   bool SetReceiveTimeout(int milliseconds);
+  // Lets a send wait while more than `bytes` of what was written are still
+  // unsent, so that a sender that never pauses keeps its queue short (and the
+  // bytes it copies warm in the cache) instead of filling the whole send
+  // buffer. False where the system has no such limit.
+  bool SetUnsentLimit(int bytes);
 
   // Blocking send and receive, bounded by the time-outs above. Send never
   // raises SIGPIPE. Both return the bytes moved, 0 when the peer closed (receive

@@ -54,8 +54,9 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
       EXPECT_GT(clientMeter.receivedTotal, 1'000'000);
       break;
     case TransferMode::kDownloadOnly:
-      EXPECT_GT(clientMeter.receivedTotal, 10 * clientMeter.sentTotal);
-      EXPECT_GT(serverMeter.sentTotal, 10 * serverMeter.receivedTotal);
+      // The requests stay within 2 % of the download.
+      EXPECT_GE(clientMeter.receivedTotal, 50 * clientMeter.sentTotal);
+      EXPECT_GE(serverMeter.sentTotal, 50 * serverMeter.receivedTotal);
       break;
     case TransferMode::kUploadOnly:
       EXPECT_GT(clientMeter.sentTotal, 10 * clientMeter.receivedTotal);

@@ -164,6 +164,7 @@ TEST(LanServerTest, AtMostEightConnectionsFromOneAddress) {
   ASSERT_FALSE(ninth.Lines().empty());
   EXPECT_EQ(ninth.Lines().front(), "服务器拒绝连接（可能已达上限）");
   EXPECT_EQ(ninth.state.clientMeter.Read().receivedTotal, 0);
+  EXPECT_EQ(ninth.state.clientMeter.Read().sentTotal, 0) << "a connection turned away has measured nothing";
   EXPECT_EQ(CountMatching(server.Lines(), std::regex("^连接IP 127\\.0\\.0\\.1 已断开: 来自该地址的连接已达上限 8$")),
             1);
 
