@@ -41,12 +41,19 @@ const char* CliUsage() {
          "\n"
          "Output and duration:\n"
          "  --passes N           end after N passes of every table (default: run until Ctrl-C)\n"
+         "  --interval MS        pause MS milliseconds after each pass (default 1000, at least 100)\n"
+         "  --parallel N         probe up to N rows of a table at once (1 to 64; default 1: one after\n"
+         "                       the other, in table order, as the window does)\n"
          "  --json               print one JSON object per table and pass instead of text tables\n"
+         "  --stats              add each row's statistics over its last 3600 probes and the reason of\n"
+         "                       its last failure (median, p95, jitter in text; every figure in JSON)\n"
+         "  --csv FILE           append every probe to FILE as a CSV line: time, table, target,\n"
+         "                       round_trip_ms, outcome, reason (a header line when FILE is new)\n"
          "  --help               show this text\n"
          "\n"
          "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
          "net.ipv4.ping_group_range; without either the ping rows show \"超时\" and one line on stderr says why.\n"
-         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options.\n";
+         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options, 1 when the CSV file cannot be written.\n";
 }
 
 std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args) {
@@ -61,8 +68,10 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
       options.help = true;
     } else if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--stats") {
+      options.stats = true;
     } else if (arg == "--dns" || arg == "--ping" || arg == "--game" || arg == "--dns-server" || arg == "--dns-port" ||
-               arg == "--config" || arg == "--passes") {
+               arg == "--config" || arg == "--passes" || arg == "--interval" || arg == "--parallel" || arg == "--csv") {
       const auto text = value();
       if (!text) return CliError{"option " + arg + " needs a value"};
       if (arg == "--dns") {
@@ -76,6 +85,23 @@ std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string
         options.dnsServer = *text;
       } else if (arg == "--config") {
         options.configPath = *text;
+      } else if (arg == "--csv") {
+        if (text->empty()) return CliError{"--csv wants a file name"};
+        options.csvPath = *text;
+      } else if (arg == "--interval") {
+        const auto interval = ParseNumber<std::uint32_t>(*text, kMinIntervalMs, kMaxIntervalMs);
+        if (!interval) {
+          return CliError{"--interval wants a pause in milliseconds from " + std::to_string(kMinIntervalMs) + " to " +
+                          std::to_string(kMaxIntervalMs) + ", not '" + *text + "'"};
+        }
+        options.intervalMs = *interval;
+      } else if (arg == "--parallel") {
+        const auto parallel = ParseNumber<int>(*text, 1, kMaxParallel);
+        if (!parallel) {
+          return CliError{"--parallel wants a number of rows from 1 to " + std::to_string(kMaxParallel) + ", not '" +
+                          *text + "'"};
+        }
+        options.parallel = *parallel;
       } else if (arg == "--dns-port") {
         const auto port = ParseNumber<std::uint16_t>(*text, 1, 65535);
         if (!port) return CliError{"--dns-port wants a port from 1 to 65535, not '" + *text + "'"};

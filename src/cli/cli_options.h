@@ -15,7 +15,11 @@ struct CliOptions {
   std::optional<std::string> dnsServer;
   std::uint16_t dnsPort = 53;
   std::optional<std::string> configPath;
-  std::optional<std::uint64_t> passes;  // end after this many passes of every worker
+  std::optional<std::uint64_t> passes;      // end after this many passes of every worker
+  std::optional<std::uint32_t> intervalMs;  // the pause after each pass
+  int parallel = 1;                         // rows of a table probed at once
+  std::optional<std::string> csvPath;       // every sample appended here
+  bool stats = false;                       // each row's statistics in the output
   bool json = false;
   bool help = false;
 
@@ -32,6 +36,11 @@ struct CliError {
 // what it was asked (nothing to listen on, nothing measured).
 inline constexpr int kExitBadOptions = 2;
 inline constexpr int kExitFailed = 1;
+
+// Bounds of --interval and --parallel.
+inline constexpr std::uint32_t kMinIntervalMs = 100;
+inline constexpr std::uint32_t kMaxIntervalMs = 86'400'000;  // a day
+inline constexpr int kMaxParallel = 64;
 
 // The whole text as a decimal number from low to high; nothing for anything
 // else (signs, blanks, trailing characters, values out of range).

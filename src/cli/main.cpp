@@ -25,6 +25,11 @@ extern "C" void OnInterrupt(int) { interruptRequested.store(true); }
 int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGXFSZ
+  // A file size limit then fails the write (and the CSV file says so) instead
+  // of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
 
   if (!args.empty() && qnc::IsLanCommand(args.front())) {

@@ -4,8 +4,11 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "cli/csv_file.h"
 #include "cli/table_text.h"
 #include "config/config_file.h"
+#include "probe/row_statistics.h"
+#include "probe/sample_csv.h"
 
 namespace qnc {
 
@@ -14,15 +17,23 @@ namespace {
 // Counts the passes of the three workers and prints each finished pass.
 class PassPrinter {
  public:
-  PassPrinter(std::ostream& out, bool json, std::optional<std::uint64_t> passes)
-      : out_(out), json_(json), passes_(passes) {}
+  PassPrinter(std::ostream& out, bool json, bool stats, std::optional<std::uint64_t> passes)
+      : out_(out), json_(json), stats_(stats), passes_(passes) {}
 
   // The session whose tables are printed; set before it starts.
   void Follow(ProbeSession& session) { session_ = &session; }
 
   void PassEnded(TableKind kind, std::uint64_t pass) {
     const std::string server = kind == TableKind::kDns ? session_->DnsServer().Text() : std::string();
-    TableSnapshot snapshot{kind, pass, server, session_->Table(kind).Snapshot()};
+    const TableStore& table = session_->Table(kind);
+    TableSnapshot snapshot{kind, pass, server, table.Snapshot(), {}};
+    if (stats_) {
+      // Rows do not change while the terminal front end runs, so positions match.
+      for (std::size_t i = 0; i < snapshot.rows.size(); ++i) {
+        const RowRef row = table.RowAt(static_cast<int>(i));
+        snapshot.stats.push_back(row ? ComputeRowStatistics(row.counters->history.Samples()) : RowStatistics{});
+      }
+    }
     std::lock_guard lock(mutex_);
     if (passes_ && pass > *passes_) return;
     out_ << (json_ ? FormatTableJson(snapshot) + "\n" : FormatTableText(snapshot) + "\n") << std::flush;
@@ -43,6 +54,7 @@ class PassPrinter {
  private:
   std::ostream& out_;
   const bool json_;
+  const bool stats_;
   const std::optional<std::uint64_t> passes_;
   ProbeSession* session_ = nullptr;
   std::mutex mutex_;
@@ -67,7 +79,7 @@ bool FillTables(const CliOptions& options, ProbeSession& session, std::ostream& 
 }
 
 int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environment) {
-  PassPrinter printer(environment.out, options.json, options.passes);
+  PassPrinter printer(environment.out, options.json, options.stats, options.passes);
   ProbeSessionOptions sessionOptions;
   sessionOptions.routeTablePath = environment.routeTablePath;
   sessionOptions.lookup = environment.lookup;
@@ -75,15 +87,36 @@ int RunProbeSession(const CliOptions& options, ProbeSessionEnvironment& environm
   sessionOptions.dns.serverPort = options.dnsPort;
   for (const TableKind kind : kAllTables) {
     WorkerOptions& worker = sessionOptions.Worker(kind);
-    worker.pauseMs = environment.pauseMs;
+    worker.pauseMs = options.intervalMs.value_or(environment.pauseMs);
+    worker.parallelProbes = options.parallel;
     worker.onPassEnd = [&printer, kind](std::uint64_t pass) { printer.PassEnded(kind, pass); };
   }
   ProbeSession session(std::move(sessionOptions));
-  if (!FillTables(options, session, environment.err)) return 2;
+  if (!FillTables(options, session, environment.err)) return kExitBadOptions;
+
+  std::unique_ptr<CsvFile> csv;
+  if (options.csvPath) {
+    std::string whyNot;
+    csv = CsvFile::Open(*options.csvPath, SampleCsvHeader(), whyNot);
+    if (!csv) {
+      environment.err << "quorix-probe: cannot write " << *options.csvPath << ": " << whyNot << "\n";
+      return kExitFailed;
+    }
+    session.SetSampleListener([&csv](TableKind kind, RowId, const std::string& target, const Sample& sample) {
+      csv->Append(FormatSampleCsv(kind, target, sample));
+    });
+  }
+
   printer.Follow(session);
   session.Start();
-  printer.Wait(environment.interrupted);
+  printer.Wait([&] { return environment.interrupted() || (csv && csv->Failure()); });
   session.StopAndJoin();
+  if (csv) {
+    if (const auto failure = csv->Failure()) {
+      environment.err << "quorix-probe: cannot write " << *options.csvPath << ": " << *failure << "\n";
+      return kExitFailed;
+    }
+  }
   return 0;
 }
 

@@ -22,6 +22,9 @@ std::optional<IcmpSocket> IcmpSocket::Open(std::string* whyNot) {
               "; needs root or CAP_NET_RAW), ICMP datagram socket refused (" + std::strerror(datagramError) +
               "; see net.ipv4.ping_group_range)";
   }
+  // Callers read the reason from the error number: the raw socket's refusal
+  // tells whether rights are missing.
+  errno = rawError;
   return std::nullopt;
 }
 

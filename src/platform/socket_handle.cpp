@@ -64,4 +64,10 @@ int LastSocketError() { return errno; }
 // Both names exist because POSIX allows them to differ.
 bool IsTimeoutError(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
+bool IsRefusedError(int error) { return error == ECONNREFUSED; }
+
+bool IsUnreachableError(int error) { return error == EHOSTUNREACH || error == ENETUNREACH; }
+
+bool IsPermissionError(int error) { return error == EPERM || error == EACCES; }
+
 }  // namespace qnc

@@ -40,5 +40,11 @@ WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {
 int LastSocketError();
 // True for the error of a send or receive whose time-out passed.
 bool IsTimeoutError(int error);
+// True for a connection the peer refused.
+bool IsRefusedError(int error);
+// True when there is no route to the host or its network.
+bool IsUnreachableError(int error);
+// True when the system denied the process the right to do it.
+bool IsPermissionError(int error);
 
 }  // namespace qnc

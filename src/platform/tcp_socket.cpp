@@ -40,10 +40,15 @@ std::optional<TcpSocket> TcpSocket::Open() {
 
 ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs, std::stop_token stop) {
   const int fd = handle_.Get();
-  if (!SetBlocking(fd, false)) return ConnectResult::kFailed;
+  connectError_ = 0;
+  const auto failed = [this](int error) {
+    connectError_ = error;
+    return ConnectResult::kFailed;
+  };
+  if (!SetBlocking(fd, false)) return failed(errno);
   const sockaddr_in to = MakeSockaddr(address, port);
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-    if (errno != EINPROGRESS) return ConnectResult::kFailed;
+    if (errno != EINPROGRESS) return failed(errno);
     switch (WaitWritable(fd, timeoutMs, std::move(stop))) {
       case WaitResult::kReady:
         break;
@@ -52,13 +57,14 @@ ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int t
       case WaitResult::kStopped:
         return ConnectResult::kStopped;
       case WaitResult::kError:
-        return ConnectResult::kFailed;
+        return failed(errno);
     }
     int error = 0;
     socklen_t length = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) return ConnectResult::kFailed;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return failed(errno);
+    if (error != 0) return failed(error);
   }
-  return SetBlocking(fd, true) ? ConnectResult::kConnected : ConnectResult::kFailed;
+  return SetBlocking(fd, true) ? ConnectResult::kConnected : failed(errno);
 }
 
 bool TcpSocket::SetReuseAddress(bool on) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }

@@ -26,6 +26,8 @@ class TcpSocket {
   // The socket is left in blocking mode afterwards.
   ConnectResult Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs = kConnectTimeoutMs,
                         std::stop_token stop = {});
+  // The system's error number of the last Connect that failed (kFailed), 0 otherwise.
+  int ConnectError() const { return connectError_; }
 
   bool SetReuseAddress(bool on);
   bool Bind(Ipv4NetOrder address, std::uint16_t port);
@@ -57,6 +59,7 @@ class TcpSocket {
  private:
   explicit TcpSocket(SocketHandle handle) : handle_(std::move(handle)) {}
   SocketHandle handle_;
+  int connectError_ = 0;
 };
 
 struct TcpSocket::Accepted {

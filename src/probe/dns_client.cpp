@@ -113,13 +113,23 @@ bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
 }
 
 int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domain, std::stop_token stop) {
-  if (!block.socket || !DnsBuildQuery(domain, block)) return -1;
+  block.failure = FailureReason::kLocalError;
+  if (!block.socket) return -1;
+  if (!DnsBuildQuery(domain, block)) {
+    block.failure = FailureReason::kBadName;
+    return -1;
+  }
+  block.sentAt = std::chrono::steady_clock::now();
   block.socket->SendTo(block.serverAddress, block.serverPort,
                        std::span(block.query.data(), static_cast<std::size_t>(block.queryLength)));
   const std::uint32_t start = TickCount();
   for (;;) {
     const auto waited = static_cast<int>(TickCount() - start);
-    if (waited >= block.replyTimeoutMs || stop.stop_requested()) return -1;
+    if (waited >= block.replyTimeoutMs || stop.stop_requested()) {
+      block.repliedAt = std::chrono::steady_clock::now();
+      block.failure = FailureReason::kTimeout;
+      return -1;
+    }
     const auto datagram = block.socket->ReceiveFrom(std::span(block.reply.data(), block.reply.size() - 1),
                                                     block.replyTimeoutMs - waited, stop);
     if (!datagram) continue;
@@ -129,7 +139,10 @@ int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domai
     const std::span<const std::uint8_t> reply(block.reply.data(), datagram->length);
     if (reply.size() < kHeaderSize + static_cast<std::size_t>(block.questionLength)) continue;
     if (DnsMessageId(reply) != block.queryId) continue;
-    return DnsParseReply(static_cast<int>(datagram->length), block, address);
+    block.repliedAt = std::chrono::steady_clock::now();
+    const int result = DnsParseReply(static_cast<int>(datagram->length), block, address);
+    block.failure = result > 0 ? FailureReason::kNone : DnsReplyFailure(reply);
+    return result;
   }
 }
 
@@ -141,6 +154,24 @@ int DnsParseReply(int length, DnsQueryBlock& block, Ipv4NetOrder& address) {
   block.resolvedAddress = *parsed;
   address = *parsed;
   return 1;
+}
+
+FailureReason DnsReplyFailure(std::span<const std::uint8_t> reply) {
+  constexpr std::uint16_t kNoError = 0;
+  constexpr std::uint16_t kNameError = 3;
+  constexpr std::uint16_t kRefusedCode = 5;
+  if (reply.size() < kHeaderSize || (Get16(reply, 2) & kResponseBit) == 0) return FailureReason::kTimeout;
+  switch (Get16(reply, 2) & 0x000F) {
+    case kNameError:
+      return FailureReason::kNameNotFound;
+    case kNoError:
+      // A well-formed answer without an address: the name has no A record.
+      return FailureReason::kNameNotFound;
+    case kRefusedCode:
+      return FailureReason::kRefused;
+    default:
+      return FailureReason::kTimeout;
+  }
 }
 
 std::optional<std::uint16_t> DnsMessageId(std::span<const std::uint8_t> message) {

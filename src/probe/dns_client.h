@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "platform/ipv4.h"
 #include "platform/udp_socket.h"
+#include "probe/failure_reason.h"
 
 namespace qnc {
 
@@ -42,6 +44,11 @@ struct DnsQueryBlock {
   std::string serverText;
   std::array<std::uint8_t, kDnsBufferSize> query{};
   std::array<std::uint8_t, kDnsBufferSize> reply{};
+  // How the query went: when it was sent and its reply came (steady clock),
+  // and why it gave no address (kNone when it did).
+  std::chrono::steady_clock::time_point sentAt{};
+  std::chrono::steady_clock::time_point repliedAt{};
+  FailureReason failure = FailureReason::kLocalError;
 };
 
 // The counter that query identifiers come from: reset to 0 by DnsOpen when it
@@ -68,8 +75,15 @@ bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block);
 // (network byte order) when the reply gave one, -1 otherwise, at once without
 // sending when the domain is refused. Datagrams that cannot be the reply
 // (another sender, another identifier, shorter than header and question) are
-// ignored while the wait lasts.
+// ignored while the wait lasts. The block's sentAt, repliedAt and failure
+// say how it went.
 int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domain, std::stop_token stop = {});
+
+// Why a reply to our query gave no address: the name does not exist (NXDOMAIN)
+// or has no address (an empty answer), the server refused to answer, or
+// anything else (a server failure, an unusable reply), which counts like a
+// reply that never came.
+FailureReason DnsReplyFailure(std::span<const std::uint8_t> reply);
 
 // Parses the first `length` bytes of the block's reply buffer.
 int DnsParseReply(int length, DnsQueryBlock& block, Ipv4NetOrder& address);

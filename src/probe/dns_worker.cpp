@@ -1,5 +1,7 @@
 #include "probe/dns_worker.h"
 
+#include <chrono>
+
 #include "probe/dns_client.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
@@ -26,15 +28,19 @@ void DnsWorker::Run(std::stop_token stop) {
         if (reset_.ConsumeDns()) ResetCounters(table_);
       },
       [&](const RowRef& row, const std::string& domain) {
+        const auto started = std::chrono::system_clock::now();
         const std::uint32_t t0 = ticks.Now();
         const std::string serverText = server_.Text();
         int result = -1;
         Ipv4NetOrder address = 0;
+        ProbeOutcome outcome;
         {
           DnsQueryBlock block;
           dnsQueryId = 0;  // every query of the worker carries identifier 1
           if (DnsOpen(serverText.c_str(), block, options_.serverPort, options_.replyTimeoutMs) >= 0) {
             result = DnsQuery(block, address, domain, stop);
+            outcome.reason = block.failure;
+            outcome.roundTrip = block.repliedAt - block.sentAt;
           }
         }  // the block and its socket go here, inside the measured time
         if (stop.stop_requested()) return;
@@ -43,6 +49,7 @@ void DnsWorker::Run(std::stop_token stop) {
         } else {
           RecordTimeout(table_, row);
         }
+        RecordSample(table_, row, domain, MakeSample(started, outcome), options_.onSample);
       });
 }
 

@@ -1,5 +1,7 @@
 #include "probe/game_worker.h"
 
+#include <chrono>
+
 #include "probe/host_port.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
@@ -8,14 +10,37 @@ namespace qnc {
 
 namespace {
 
-// One connect probe; true when the connection was established.
-bool ConnectOnce(std::string_view text, ResolverLock& resolver, int timeoutMs, std::stop_token stop) {
+using SteadyClock = std::chrono::steady_clock;
+
+FailureReason ReasonOfConnectError(int error) {
+  if (IsRefusedError(error)) return FailureReason::kRefused;
+  if (IsUnreachableError(error)) return FailureReason::kUnreachable;
+  return FailureReason::kLocalError;
+}
+
+// One connect probe: established (kNone) or why not, and the time from the
+// start of the connect to its end.
+ProbeOutcome ConnectOnce(std::string_view text, ResolverLock& resolver, int timeoutMs, std::stop_token stop) {
   const HostPort target = SplitHostPort(text);
   auto socket = TcpSocket::Open();
-  if (!socket) return false;
+  if (!socket) return {FailureReason::kLocalError, {}};
   const std::optional<Ipv4NetOrder> address = resolver.Resolve(target.host, stop);
-  if (!address) return false;
-  return socket->Connect(*address, target.port, timeoutMs, std::move(stop)) == ConnectResult::kConnected;
+  if (!address) return {FailureReason::kNameNotFound, {}};
+  const auto start = SteadyClock::now();
+  const ConnectResult result = socket->Connect(*address, target.port, timeoutMs, std::move(stop));
+  ProbeOutcome outcome{FailureReason::kNone, SteadyClock::now() - start};
+  switch (result) {
+    case ConnectResult::kConnected:
+      break;
+    case ConnectResult::kTimedOut:
+    case ConnectResult::kStopped:
+      outcome.reason = FailureReason::kTimeout;
+      break;
+    case ConnectResult::kFailed:
+      outcome.reason = ReasonOfConnectError(socket->ConnectError());
+      break;
+  }
+  return outcome;
 }
 
 }  // namespace
@@ -29,14 +54,16 @@ void GameWorker::Run(std::stop_token stop) {
   RunPasses(
       stop, table_, options_, [] {},
       [&](const RowRef& row, const std::string& text) {
+        const auto started = std::chrono::system_clock::now();
         const std::uint32_t t0 = ticks.Now();
-        const bool connected = ConnectOnce(text, resolver_, options_.connectTimeoutMs, stop);
+        const ProbeOutcome outcome = ConnectOnce(text, resolver_, options_.connectTimeoutMs, stop);
         if (stop.stop_requested()) return;
-        if (connected) {
+        if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);
         } else {
           RecordTimeout(table_, row);
         }
+        RecordSample(table_, row, text, MakeSample(started, outcome), options_.onSample);
       });
 }
 

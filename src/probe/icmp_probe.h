@@ -2,15 +2,18 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <stop_token>
 #include <string_view>
+#include <utility>
 
 #include "platform/icmp_socket.h"
 #include "platform/ipv4.h"
 #include "platform/ticks.h"
 #include "probe/coordination.h"
+#include "probe/probe_outcome.h"
 
 namespace qnc {
 
@@ -23,6 +26,18 @@ struct EchoCounters {
   std::uint32_t echoId = 1;
   std::uint32_t echoSeq = 1;
   void Restart() { echoId = echoSeq = 1; }
+
+  // The identifier and sequence of the next request, advancing both; safe
+  // while several probes of one worker run at once.
+  std::pair<std::uint16_t, std::uint16_t> Take() {
+    std::lock_guard lock(mutex);
+    const std::pair<std::uint16_t, std::uint16_t> taken{static_cast<std::uint16_t>(echoId),
+                                                        static_cast<std::uint16_t>(echoSeq)};
+    ++echoId;
+    ++echoSeq;
+    return taken;
+  }
+  std::mutex mutex;
 };
 
 // RFC 1071 Internet checksum of the bytes (an odd last byte padded with zero),
@@ -47,6 +62,11 @@ struct EchoExpectation {
 bool IsEchoReplyFor(std::span<const std::uint8_t> bytes, bool includesIpHeader, Ipv4NetOrder sender,
                     const EchoExpectation& expected);
 
+// True when bytes (as received, see above) are an ICMP error (destination
+// unreachable, time exceeded) about our own request: the original header it
+// quotes goes to the expected address and carries our identifier and sequence.
+bool IsErrorForEcho(std::span<const std::uint8_t> bytes, bool includesIpHeader, const EchoExpectation& expected);
+
 // Builds the next echo request from the counters (advancing them) and sends it.
 // Returns the identifier and sequence the request carries, or nothing when the
 // send failed.
@@ -54,9 +74,13 @@ std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder 
                                                const TickSource& ticks);
 
 // One probe of a host: open an ICMP socket, resolve the host under the resolver
-// lock, send one echo request and wait up to timeoutMs for its reply. Other
-// messages arriving meanwhile are read and ignored. Returns 1 when the reply
-// came, 0 in every other case.
+// lock, send one echo request and wait up to timeoutMs for its reply. An ICMP
+// error about the request ends the wait as kUnreachable; other messages are
+// read and ignored. The round trip runs from the send to the reply.
+ProbeOutcome Ping(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver,
+                  const TickSource& ticks, int timeoutMs = 1000, std::stop_token stop = {});
+
+// Ping as 1 when the reply came, 0 in every other case.
 int PingHost(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver, const TickSource& ticks,
              int timeoutMs = 1000, std::stop_token stop = {});
 

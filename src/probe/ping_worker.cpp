@@ -1,5 +1,7 @@
 #include "probe/ping_worker.h"
 
+#include <chrono>
+
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
 
@@ -21,14 +23,16 @@ void PingWorker::Run(std::stop_token stop) {
         }
       },
       [&](const RowRef& row, const std::string& host) {
+        const auto started = std::chrono::system_clock::now();
         const std::uint32_t t0 = ticks.Now();
-        const int answered = PingHost(host, echo_, resolver_, ticks, options_.replyTimeoutMs, stop);
+        const ProbeOutcome outcome = Ping(host, echo_, resolver_, ticks, options_.replyTimeoutMs, stop);
         if (stop.stop_requested()) return;
-        if (answered == 1) {
+        if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);
         } else {
           RecordTimeout(table_, row);
         }
+        RecordSample(table_, row, host, MakeSample(started, outcome), options_.onSample);
       });
 }
 

@@ -4,12 +4,22 @@
 
 namespace qnc {
 
+template <typename Options>
+Options ProbeSession::WithSessionListener(Options options) {
+  options.onSample = [this, own = std::move(options.onSample)](TableKind table, RowId row, const std::string& target,
+                                                               const Sample& sample) {
+    if (own) own(table, row, target, sample);
+    if (sampleListener_) sampleListener_(table, row, target, sample);
+  };
+  return options;
+}
+
 ProbeSession::ProbeSession(ProbeSessionOptions options)
     : options_(std::move(options)),
       tables_(PerTable<TableStore>::Generate([](TableKind kind) { return TableStore(kind); })),
-      dnsWorker_(tables_[TableKind::kDns], dnsServer_, reset_, options_.dns),
-      pingWorker_(tables_[TableKind::kPing], reset_, resolver_, options_.ping),
-      gameWorker_(tables_[TableKind::kGame], resolver_, options_.game) {}
+      dnsWorker_(tables_[TableKind::kDns], dnsServer_, reset_, WithSessionListener(options_.dns)),
+      pingWorker_(tables_[TableKind::kPing], reset_, resolver_, WithSessionListener(options_.ping)),
+      gameWorker_(tables_[TableKind::kGame], resolver_, WithSessionListener(options_.game)) {}
 
 ProbeSession::~ProbeSession() { StopAndJoin(); }
 

@@ -73,6 +73,10 @@ class ProbeSession {
   // their next pass, the game table's now.
   void RestartAllCounters();
 
+  // Hears of every sample of the three tables (see SampleListener), in
+  // addition to any listener the worker options name. Set it before Start.
+  void SetSampleListener(SampleListener listener) { sampleListener_ = std::move(listener); }
+
   // Starts the DNS, ping and game workers, in this order; once per session.
   void Start();
   // Asks the three workers to stop, without waiting.
@@ -87,7 +91,11 @@ class ProbeSession {
 
  private:
   RowEditor& EditorOf(TableKind kind);
+  // The worker's options with their sample listener also calling the session's.
+  template <typename Options>
+  Options WithSessionListener(Options options);
 
+  SampleListener sampleListener_;
   const ProbeSessionOptions options_;
   PerTable<TableStore> tables_;
   PerTable<RowEditor*> editors_;  // null: the store itself

@@ -1,5 +1,6 @@
 #include "probe/row_update.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "probe/table_schema.h"
@@ -68,6 +69,23 @@ void RecordTimeout(ProbeTable& table, const RowRef& row) {
   counters.lost.fetch_add(1, kRelaxed);
   table.SetCell(row.id, QualityColumn(table.Kind()), QualityRating(100));
   WriteCommonTail(table, row.id, counters);
+}
+
+Sample MakeSample(std::chrono::system_clock::time_point started, const ProbeOutcome& outcome) {
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(outcome.roundTrip).count();
+  // A round trip is never negative; one of more than 71 minutes cannot happen
+  // with the probes' time-outs but is kept within the field.
+  const auto clamped = std::clamp<std::int64_t>(micros, 0, UINT32_MAX);
+  return Sample{started, static_cast<std::uint32_t>(clamped), outcome.reason};
+}
+
+void RecordSample(const ProbeTable& table, const RowRef& row, const std::string& target, const Sample& sample,
+                  const SampleListener& listener) {
+  if (!row) return;
+  row.counters->history.Append(sample);
+  if (!listener) return;
+  if (table.Cell(row.id, cell::kTarget).empty()) return;  // deleted while it was probed
+  listener(table.Kind(), row.id, target, sample);
 }
 
 }  // namespace qnc

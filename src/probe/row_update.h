@@ -5,7 +5,10 @@
 #include <string_view>
 
 #include "platform/ipv4.h"
+#include "probe/probe_outcome.h"
 #include "probe/probe_table.h"
+#include "probe/sample.h"
+#include "probe/sample_listener.h"
 
 namespace qnc {
 
@@ -32,5 +35,14 @@ void RecordSuccess(ProbeTable& table, const RowRef& row, std::uint32_t elapsedMs
 
 // The row update after a failed probe of any kind.
 void RecordTimeout(ProbeTable& table, const RowRef& row);
+
+// The sample of a probe that started at wall-clock time `started` and ended
+// as `outcome`.
+Sample MakeSample(std::chrono::system_clock::time_point started, const ProbeOutcome& outcome);
+
+// Keeps a finished probe's sample in its row's history and hands it to the
+// listener (when set and the row still exists).
+void RecordSample(const ProbeTable& table, const RowRef& row, const std::string& target, const Sample& sample,
+                  const SampleListener& listener);
 
 }  // namespace qnc

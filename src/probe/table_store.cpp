@@ -110,6 +110,21 @@ std::vector<std::vector<std::string>> TableStore::Snapshot() const {
   return result;
 }
 
+std::shared_ptr<const SampleRing> TableStore::History(RowId row) const {
+  std::lock_guard lock(mutex_);
+  const Row* found = FindLocked(row);
+  if (found == nullptr) return nullptr;
+  // Shares the counters' ownership, so the history lives exactly as long.
+  return std::shared_ptr<const SampleRing>(found->counters, &found->counters->history);
+}
+
+std::optional<RowStatistics> TableStore::Statistics(RowId row) const {
+  const auto history = History(row);
+  if (!history) return std::nullopt;
+  const std::vector<Sample> samples = history->Samples();
+  return ComputeRowStatistics(samples);
+}
+
 void TableStore::SetCellChangedListener(std::function<void()> listener) {
   std::lock_guard lock(mutex_);
   cellChanged_ = std::move(listener);

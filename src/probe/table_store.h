@@ -2,11 +2,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "probe/probe_table.h"
 #include "probe/row_editor.h"
+#include "probe/row_statistics.h"
+#include "probe/sample_ring.h"
 
 namespace qnc {
 
@@ -35,6 +38,13 @@ class TableStore final : public ProbeTable, public RowEditor {
   void SetCellAt(int index, int column, std::string_view text);
   int IndexOf(RowId row) const;  // -1 when gone
   std::vector<std::vector<std::string>> Snapshot() const;
+
+  // The history of a row's latest probes, shared with the row: it stays
+  // readable after the row goes, and a counter reset clears it. Null when no
+  // row has this identity.
+  std::shared_ptr<const SampleRing> History(RowId row) const;
+  // The statistics of a row's history; nothing when no row has this identity.
+  std::optional<RowStatistics> Statistics(RowId row) const;
 
   // Called, outside the lock and on the writing thread, after any cell of an
   // existing row has changed. Set it before workers start.

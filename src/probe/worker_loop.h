@@ -3,29 +3,45 @@
 #include <cstdint>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "platform/stop_sleep.h"
+#include "probe/parallel_rows.h"
 #include "probe/probe_table.h"
 #include "probe/worker_options.h"
 
 namespace qnc {
 
 // The pass loop the three probe workers share: at the start of each pass
-// `beforePass` runs; then every row with a non-empty target is probed in
-// order (`probeRow` reads its own t0 and writes the row's result); after the
-// last row the pass ends, the pass callback runs, and the worker pauses.
+// `beforePass` runs; then every row with a non-empty target is probed
+// (`probeRow` reads its own t0 and writes the row's result): in table order,
+// one after the other, or with options.parallelProbes above 1 that many rows
+// at once (probeRow must then be safe to call from several threads). After
+// the last row the pass ends, the pass callback runs, and the worker pauses.
 template <typename BeforePass, typename ProbeRow>
 void RunPasses(std::stop_token stop, ProbeTable& table, const WorkerOptions& options, BeforePass beforePass,
                ProbeRow probeRow) {
   for (std::uint64_t pass = 1; !stop.stop_requested(); ++pass) {
     beforePass();
     const int rows = table.RowCount();
-    for (int index = 0; index < rows && !stop.stop_requested(); ++index) {
-      const RowRef row = table.RowAt(index);
-      if (!row) continue;  // deleted since the count was read
-      const std::string target = table.Cell(row.id, cell::kTarget);
-      if (target.empty()) continue;
-      probeRow(row, target);
+    if (options.parallelProbes <= 1) {
+      for (int index = 0; index < rows && !stop.stop_requested(); ++index) {
+        const RowRef row = table.RowAt(index);
+        if (!row) continue;  // deleted since the count was read
+        const std::string target = table.Cell(row.id, cell::kTarget);
+        if (target.empty()) continue;
+        probeRow(row, target);
+      }
+    } else {
+      std::vector<std::pair<RowRef, std::string>> due;
+      for (int index = 0; index < rows; ++index) {
+        RowRef row = table.RowAt(index);
+        if (!row) continue;
+        std::string target = table.Cell(row.id, cell::kTarget);
+        if (!target.empty()) due.emplace_back(std::move(row), std::move(target));
+      }
+      ForEachInParallel(due.size(), options.parallelProbes, stop,
+                        [&](std::size_t i) { probeRow(due[i].first, due[i].second); });
     }
     if (stop.stop_requested()) return;
     if (options.onPassEnd) options.onPassEnd(pass);

@@ -61,13 +61,14 @@ TEST(TableText, AlignsWideCharactersAndEscapesJson) {
       TableKind::kPing,
       7,
       "",
-      {{"127.0.0.1", "1", "0", " 0.00%   [0(1)]", "非常好"}, {"h", "超时", "0", " 100.00%   [1(1)]", "差"}}};
+      {{"127.0.0.1", "1", "0", " 0.00%   [0(1)]", "非常好"}, {"h", "超时", "0", " 100.00%   [1(1)]", "差"}},
+      {}};
   EXPECT_EQ(FormatTableText(snapshot),
             "== ping table, pass 7\n"
             "域名或者ip  延时  平均延迟  丢包率             质量\n"
             "127.0.0.1   1     0          0.00%   [0(1)]    非常好\n"
             "h           超时  0          100.00%   [1(1)]  差\n");
-  const TableSnapshot dns{TableKind::kDns, 1, "127.0.0.1", {{"a\"b", "", "", "", "", ""}}};
+  const TableSnapshot dns{TableKind::kDns, 1, "127.0.0.1", {{"a\"b", "", "", "", "", ""}}, {}};
   EXPECT_EQ(FormatTableJson(dns),
             "{\"table\":\"dns\",\"pass\":1,\"server\":\"127.0.0.1\",\"rows\":[{\"target\":\"a\\\"b\",\"latency\":\"\","
             "\"average\":\"\",\"loss\":\"\",\"address\":\"\",\"quality\":\"\"}]}");
@@ -102,7 +103,7 @@ TEST(SafeText, LongCellsAreCutToSixtyColumns) {
   EXPECT_EQ(FitColumns("超时超时", 5), "超时…");
 
   const std::string longTarget(500, 'x');
-  const TableSnapshot snapshot{TableKind::kPing, 1, "", {{longTarget, "1", "1", " 0.00%   [0(1)]", "非常好"}}};
+  const TableSnapshot snapshot{TableKind::kPing, 1, "", {{longTarget, "1", "1", " 0.00%   [0(1)]", "非常好"}}, {}};
   const std::string text = FormatTableText(snapshot);
   const std::string row = text.substr(text.rfind('\n', text.size() - 2) + 1);
   EXPECT_EQ(row, std::string(59, 'x') + "…  1     1          0.00%   [0(1)]  非常好\n");

@@ -70,8 +70,43 @@ TEST_F(Lab, PingsTheGatewayAndTimesOutOnSilentAndUnreachableHosts) {
   EXPECT_EQ(table.CellAt(2, cell::kLatency), "超时") << "an ICMP error is no answer";
   EXPECT_EQ(table.CellAt(2, cell::kQuality), "差");
   EXPECT_NE(table.CellAt(3, cell::kLatency), "超时");
-  // The two silent rows each waited their one second.
-  EXPECT_GE(pass, 1900ms);
+  // The history tells the silent host from the unreachable one.
+  const std::vector<FailureReason> reasons = {FailureReason::kNone, FailureReason::kTimeout,
+                                              FailureReason::kUnreachable, FailureReason::kNone};
+  for (int row = 0; row < 4; ++row) {
+    const auto samples = table.History(table.RowAt(row).id)->Samples();
+    ASSERT_EQ(samples.size(), 1u) << row;
+    EXPECT_EQ(samples[0].outcome, reasons[static_cast<std::size_t>(row)]) << row;
+  }
+  // The silent row waited its one second; the router's error ended the
+  // unreachable row's wait at once.
+  EXPECT_GE(pass, 950ms);
+  EXPECT_LT(table.History(table.RowAt(2).id)->Samples()[0].roundTripUs, 500'000u);
+}
+
+TEST_F(Lab, DnsRowsTellAMissingNameFromAMissingAddress) {
+  TableStore table(TableKind::kDns);
+  table.InsertRow(0, "alpha.lab");
+  table.InsertRow(1, "nosuch.example");  // dnsmasq answers NXDOMAIN for names it does not serve
+  table.InsertRow(2, "v6only.lab");      // the name exists, without an IPv4 address
+  TextFieldStore server;
+  ResetRequest reset;
+  test::PassWaiter waiter;
+  DnsWorkerOptions options;
+  options.pauseMs = 10;
+  options.onPassEnd = waiter.Callback();
+  DnsWorker worker(table, server, reset, options);
+  auto thread = test::StartWorker(worker);
+  ASSERT_TRUE(waiter.WaitFor(1, 15s));
+  thread = {};
+  const std::vector<FailureReason> reasons = {FailureReason::kNone, FailureReason::kNameNotFound,
+                                              FailureReason::kNameNotFound};
+  for (int row = 0; row < 3; ++row) {
+    const auto stats = table.Statistics(table.RowAt(row).id);
+    ASSERT_TRUE(stats.has_value());
+    EXPECT_EQ(stats->lastOutcome, reasons[static_cast<std::size_t>(row)]) << row;
+  }
+  EXPECT_EQ(table.CellAt(1, cell::kLatency), "超时");
 }
 
 TEST_F(Lab, ResolvesAgainstTheSystemDnsServer) {
@@ -153,6 +188,8 @@ TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
   table.InsertRow(0, "alpha.lab:53");  // dnsmasq also listens on TCP
   table.InsertRow(1, "10.77.0.99:80");
   table.InsertRow(2, "10.77.0.1:81");  // refused at once
+  table.InsertRow(3, "10.88.0.1:80");  // the router answers "net unreachable"
+  table.InsertRow(4, "nosuch.example:80");
   ResolverLock resolver;
   test::PassWaiter waiter;
   GameWorkerOptions options;
@@ -166,6 +203,14 @@ TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
   EXPECT_NE(table.CellAt(0, cell::kLatency), "超时");
   EXPECT_EQ(table.CellAt(1, cell::kLatency), "超时");
   EXPECT_EQ(table.CellAt(2, cell::kLatency), "超时");
+  const std::vector<FailureReason> reasons = {FailureReason::kNone, FailureReason::kTimeout, FailureReason::kRefused,
+                                              FailureReason::kUnreachable, FailureReason::kNameNotFound};
+  for (int row = 0; row < 5; ++row) {
+    EXPECT_EQ(table.Statistics(table.RowAt(row).id)->lastOutcome, reasons[static_cast<std::size_t>(row)]) << row;
+    if (row > 0) {
+      EXPECT_EQ(table.CellAt(row, cell::kLatency), "超时") << row;
+    }
+  }
 }
 
 TEST_F(Lab, StopEndsAConnectToASilentAddress) {

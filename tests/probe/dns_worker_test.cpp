@@ -151,5 +151,25 @@ TEST_F(DnsWorkerTest, StopEndsASilentQueryPromptly) {
   EXPECT_EQ(table_.CellAt(0, cell::kLatency), "") << "a stopped probe records nothing";
 }
 
+// With parallel probes the silent rows wait their time-outs side by side; the
+// other rows still get their answers.
+TEST_F(DnsWorkerTest, ParallelProbesWaitOutSilentRowsTogether) {
+  AddRows({"silent.test", "silent.test", "silent.test", "silent.test", "fast.test", "nx.test"});
+  DnsWorkerOptions options = Options();
+  options.replyTimeoutMs = 400;
+  options.parallelProbes = 6;
+  DnsWorker worker(table_, server_, reset_, options);
+  const auto start = std::chrono::steady_clock::now();
+  auto thread = test::StartWorker(worker);
+  ASSERT_TRUE(waiter_.WaitFor(1, 10s));
+  const auto pass = std::chrono::steady_clock::now() - start;
+  thread = {};
+  EXPECT_LT(pass, 1200ms) << "one after the other the silent rows take 1.6 s";
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(table_.CellAt(row, cell::kLatency), "超时") << row;
+  EXPECT_EQ(table_.CellAt(4, cell::kDnsAddress), "10.0.0.1");
+  EXPECT_EQ(table_.CellAt(5, cell::kLatency), "超时");
+  EXPECT_EQ(table_.Statistics(table_.RowAt(5).id)->lastOutcome, FailureReason::kNameNotFound);
+}
+
 }  // namespace
 }  // namespace qnc

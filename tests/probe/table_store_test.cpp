@@ -30,6 +30,44 @@ TEST(TableStore, DeletingARowKeepsEveryOtherRowsFigures) {
   EXPECT_EQ(table.CellAt(1, cell::kLoss), "20.00%   [1(5)]");
 }
 
+TEST(TableStore, HistoryGoesWithItsRowAndResetsWithItsCounters) {
+  TableStore table(TableKind::kPing);
+  const RowId first = table.InsertRow(0, "a");
+  const RowId second = table.InsertRow(1, "b");
+  const auto sample = [](std::uint32_t us, FailureReason outcome) {
+    return Sample{std::chrono::system_clock::now(), us, outcome};
+  };
+  const auto record = [&](int index, const Sample& s) {
+    RecordSample(table, table.RowAt(index), table.CellAt(index, cell::kTarget), s, {});
+  };
+  record(0, sample(1000, FailureReason::kNone));
+  record(1, sample(2000, FailureReason::kNone));
+  record(1, sample(0, FailureReason::kRefused));
+
+  // A row inserted before them moves them down; each keeps its own history.
+  table.InsertRow(0, "new");
+  ASSERT_EQ(table.History(first)->Size(), 1u);
+  ASSERT_EQ(table.History(second)->Size(), 2u);
+  EXPECT_EQ(table.History(table.RowAt(0).id)->Size(), 0u);
+  const auto stats = table.Statistics(second);
+  ASSERT_TRUE(stats.has_value());
+  EXPECT_EQ(stats->count, 2u);
+  EXPECT_DOUBLE_EQ(stats->meanMs.value(), 2.0);
+  EXPECT_EQ(stats->lastOutcome, FailureReason::kRefused);
+
+  // A reader's copy outlives the row; an unknown identity has none.
+  const auto kept = table.History(second);
+  ASSERT_TRUE(table.DeleteRow(2));
+  EXPECT_EQ(table.History(second), nullptr);
+  EXPECT_FALSE(table.Statistics(second).has_value());
+  EXPECT_EQ(kept->Size(), 2u);
+
+  // The reset that zeroes the counters clears the histories.
+  ResetCounters(table);
+  EXPECT_EQ(table.History(first)->Size(), 0u);
+  EXPECT_EQ(table.Statistics(first)->count, 0u);
+}
+
 TEST(TableStore, VanishedRowsReadEmptyAndIgnoreWrites) {
   TableStore table(TableKind::kGame);
   const RowId id = table.InsertRow(0, "host:80");

@@ -1,0 +1,81 @@
+#include "probe/sample_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace qnc {
+namespace {
+
+using namespace std::chrono;
+
+// Sets the process's time zone for one test and puts the old one back.
+class TimeZone {
+ public:
+  explicit TimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~TimeZone() {
+    if (old_) {
+      setenv("TZ", old_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+// 2023-11-14T22:13:20.123Z
+const system_clock::time_point kMoment = system_clock::time_point(seconds(1'700'000'000) + microseconds(123'987));
+
+TEST(SampleCsv, LocalTimeWithMillisecondsAndOffset) {
+  const struct {
+    const char* zone;
+    const char* expected;
+  } cases[] = {
+      {"UTC0", "2023-11-14T22:13:20.123+00:00"},
+      {"CST-8", "2023-11-15T06:13:20.123+08:00"},     // east of Greenwich, the next day
+      {"EST5", "2023-11-14T17:13:20.123-05:00"},      // west
+      {"IST-5:30", "2023-11-15T03:43:20.123+05:30"},  // half hours
+  };
+  for (const auto& c : cases) {
+    TimeZone zone(c.zone);
+    EXPECT_EQ(FormatIsoTime(kMoment), c.expected) << c.zone;
+  }
+}
+
+TEST(SampleCsv, LinesAreWholeAndQuotedWhereNeeded) {
+  TimeZone zone("UTC0");
+  const Sample answered{kMoment, 12'345, FailureReason::kNone};
+  const Sample refused{kMoment, 0, FailureReason::kRefused};
+  EXPECT_EQ(SampleCsvHeader(), "time,table,target,round_trip_ms,outcome,reason\n");
+  const struct {
+    TableKind table;
+    std::string target;
+    Sample sample;
+    std::string line;
+  } cases[] = {
+      {TableKind::kPing, "www.example.com", answered,
+       "2023-11-14T22:13:20.123+00:00,ping,www.example.com,12.345,answered,ok\n"},
+      {TableKind::kGame, "host:443", refused, "2023-11-14T22:13:20.123+00:00,game,host:443,,failed,refused\n"},
+      {TableKind::kDns, "a,\"b\"", Sample{kMoment, 7, FailureReason::kNone},
+       "2023-11-14T22:13:20.123+00:00,dns,\"a,\"\"b\"\"\",0.007,answered,ok\n"},
+      // A line break or a stray byte in a target cannot break the line or the encoding.
+      {TableKind::kDns, "x\r\ny\xff", Sample{kMoment, 0, FailureReason::kBadName},
+       "2023-11-14T22:13:20.123+00:00,dns,x\xEF\xBF\xBD\xEF\xBF\xBDy\xEF\xBF\xBD,,failed,bad_name\n"},
+      {TableKind::kPing, "超时.example", Sample{kMoment, 1'000'000, FailureReason::kNone},
+       "2023-11-14T22:13:20.123+00:00,ping,超时.example,1000.000,answered,ok\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatSampleCsv(c.table, c.target, c.sample), c.line) << c.target;
+}
+
+}  // namespace
+}  // namespace qnc
