@@ -18,6 +18,12 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
+// "35 ms", "4.5 ms", "0.06 ms": two decimals under a millisecond (a LAN), one
+// under 10 ms, none above.
+std::string Milliseconds(double value) {
+  return Format(value < 1 ? "%.2f" : (value < 10 ? "%.1f" : "%.0f"), value) + " ms";
+}
+
 // "ping表 192.0.2.1：丢包 12.5%（3/24），平均 35 ms，抖动 12 ms"
 std::string Figures(const RowHealth& row) {
   std::string text = std::string(TableName(row.table)) + " " + row.target + "：";
@@ -26,8 +32,8 @@ std::string Figures(const RowHealth& row) {
           std::to_string(row.samples) + "）";
   const std::uint32_t answered = row.samples - std::min(row.failed, row.samples);
   if (answered == 0) return text + "，全部失败";
-  text += "，平均 " + Format("%.0f", row.averageMs) + " ms";
-  if (answered >= 2) text += "，抖动 " + Format("%.0f", row.jitterMs) + " ms";
+  text += "，平均 " + Milliseconds(row.averageMs);
+  if (answered >= 2) text += "，抖动 " + Milliseconds(row.jitterMs);
   return text;
 }
 
@@ -120,7 +126,7 @@ Verdict Dns(const NetworkState& state, const Roles& roles, const std::vector<Row
   }
   if (fastest != nullptr) {
     verdict.evidence.push_back("目前测得最快的DNS服务器：" + fastest->server + "（平均 " +
-                               Format("%.0f", fastest->averageMs) + " ms，失败 " +
+                               Milliseconds(fastest->averageMs) + "，失败 " +
                                Format("%.1f", fastest->LossRatio() * 100) + "%），可以在“dns服务器：”里换用它");
   } else {
     verdict.evidence.push_back("还没有测到正常的DNS服务器；可以在“dns服务器：”里换一个地址再测");

@@ -61,7 +61,7 @@ DiagnosisWindow::DiagnosisWindow(std::function<NetworkState()> gather, QWidget* 
   connect(rerun_, &QPushButton::clicked, this, &DiagnosisWindow::Run);
   bottom->addWidget(rerun_);
   layout->addLayout(bottom);
-  resize(640, 420);
+  resize(640, 320);
   Run();
 }
 

@@ -62,7 +62,9 @@ double LatencyChart::ScaleTopMs() const {
   for (const ChartPoint& point : points_) {
     if (point.latencyMs) highest = std::max(highest, *point.latencyMs);
   }
-  const double wanted = std::max(10.0, highest * 1.1);
+  // At least 0.1 ms, so that the round trips of a LAN or of loopback, well
+  // under a millisecond, still show their shape.
+  const double wanted = std::max(0.1, highest * 1.1);
   const double step = ScaleStep(wanted);
   return std::ceil(wanted / step) * step;
 }
@@ -88,7 +90,7 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
     painter.drawLine(plot.left(), y, plot.right(), y);
     painter.setPen(palette().text().color());
     painter.drawText(QRect(0, y - metrics.height() / 2, plot.left() - 6, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 ms").arg(value));
+                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 ms").arg(value, 0, 'g', 3));
   }
   painter.setPen(palette().mid().color());
   painter.drawRect(plot);

@@ -28,9 +28,12 @@ constexpr int kFollowIntervalMs = 1000;
 // The failure list shows the newest ones; the chart and the export have all.
 constexpr int kShownFailures = 100;
 
-QString Milliseconds(const std::optional<double>& value) {
-  return value ? QStringLiteral("%1 ms").arg(*value, 0, 'f', 1) : QStringLiteral("—");
+// Two decimals under a millisecond (a LAN), one under 100 ms, none above.
+QString Milliseconds(double value) {
+  return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 1 ? 2 : (value < 100 ? 1 : 0));
 }
+
+QString Milliseconds(const std::optional<double>& value) { return value ? Milliseconds(*value) : QStringLiteral("—"); }
 
 QString TimeText(std::chrono::system_clock::time_point time) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
@@ -214,8 +217,8 @@ void RowDetailsWindow::ShowFailures() {
   QList<QTreeWidgetItem*> items;
   for (auto sample = samples_.rbegin(); sample != samples_.rend() && items.size() < kShownFailures; ++sample) {
     if (sample->Answered()) continue;
-    items.append(new QTreeWidgetItem(QStringList{TimeText(sample->time), ReasonText(sample->outcome),
-                                                 QStringLiteral("%1 ms").arg(sample->RoundTripMs(), 0, 'f', 1)}));
+    items.append(new QTreeWidgetItem(
+        QStringList{TimeText(sample->time), ReasonText(sample->outcome), Milliseconds(sample->RoundTripMs())}));
   }
   failures_->addTopLevelItems(items);
 }
