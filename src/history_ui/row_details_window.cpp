@@ -1,5 +1,6 @@
 #include "history_ui/row_details_window.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -12,6 +13,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "diagnosis/table_names.h"
 #include "history_ui/latency_chart.h"
@@ -93,7 +97,15 @@ RowDetailsWindow::RowDetailsWindow(TableStore& table, RowId row, QWidget* parent
   timer_->start();
 }
 
-RowDetailsWindow::~RowDetailsWindow() = default;
+RowDetailsWindow::~RowDetailsWindow() {
+#if defined(__GLIBC__)
+  // The copies of the samples, the chart and the failure list go in many
+  // blocks that the C library keeps for reuse; once the window's children are
+  // gone too, handing the free pages back lets the memory return after the
+  // window closes.
+  QTimer::singleShot(0, QCoreApplication::instance(), [] { malloc_trim(0); });
+#endif
+}
 
 void RowDetailsWindow::BuildLayout() {
   auto* layout = new QVBoxLayout(this);
