@@ -16,6 +16,7 @@
 #include "app/ping_permission_notice.h"
 #include "app/report_view.h"
 #include "gpu/gpu_worker.h"
+#include "platform/ip_config.h"
 #include "ui/control_ids.h"
 #include "ui/window_templates.h"
 
@@ -58,6 +59,7 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   // draws here, so the About box opens from its button only.
   setWindowIcon(AppIcon());
 
+  history_ = std::make_unique<HistoryWindows>(*this, session_, FindGatewayAddress(options_.routeTablePath));
   for (const TableKind kind : kAllTables) SetUpTable(kind);
   FillRows();
   ConnectControls();
@@ -76,6 +78,7 @@ void CQUORIX_NET_CHECKDlg::SetUpTable(TableKind kind) {
   // Rows the session adds or removes from now on go through the model, so
   // the view hears of them.
   session_.SetRowEditor(kind, model.get());
+  history_->WatchRowRemovals(kind, *model);
   models_[kind] = std::move(model);
 }
 
@@ -95,11 +98,19 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
   connect(ControlAs<QPushButton>(id::kPubgButton), &QPushButton::clicked, this, &CQUORIX_NET_CHECKDlg::OnPubgPage);
   connect(ControlAs<QPushButton>(id::kLolStatusButton), &QPushButton::clicked, this,
           &CQUORIX_NET_CHECKDlg::OnLolStatusPage);
-  ConnectMainMenuBar(*findChildren<QMenuBar*>().front(), commands_);
+  ConnectMainMenuBar(*findChildren<QMenuBar*>().front(), commands_, [this] { history_->OpenDiagnosis(); });
   for (const TableKind kind : kAllTables) {
     connect(&View(kind), &QWidget::customContextMenuRequested, this,
             [this, kind](const QPoint& position) { OnTableRightClick(kind, position); });
+    connect(&View(kind), &QAbstractItemView::doubleClicked, this,
+            [this, kind](const QModelIndex& index) { history_->OpenRowDetails(kind, index.row()); });
   }
+  // The diagnosis names the fastest DNS server: each look-up counts for the
+  // server the box names as it ends (on the DNS worker's thread).
+  session_.SetSampleListener(
+      [history = history_.get()](TableKind table, RowId, const std::string&, const Sample& sample) {
+        if (table == TableKind::kDns) history->RecordDnsSample(sample);
+      });
   connect(&DnsServerEdit(), &QLineEdit::textChanged, this,
           [this](const QString& text) { commands_.DnsServerEdited(text.toStdString()); });
   session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });

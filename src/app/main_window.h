@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/history_windows.h"
 #include "app/main_window_options.h"
 #include "app/probe_table_model.h"
 #include "app/qt_ui_services.h"
@@ -54,6 +55,10 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
   const std::string& ConfigFilePath() const { return commands_.FixedConfigPath(); }
+
+  // The windows on the rows' history: details of a row (double click) and
+  // the diagnosis ("【检测】").
+  HistoryWindows& History() { return *history_; }
 
   // What the controls and menus do; the same commands any front end calls.
   WindowCommands& Commands() { return commands_; }
@@ -121,6 +126,8 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   PerTable<std::unique_ptr<ProbeTableModel>> models_;
   // Carries the workers' texts to this window's thread; a child of the window.
   WindowThreadCall* workerCalls_ = new WindowThreadCall(this);
+  // Goes before the tables: it deletes the windows that read them.
+  std::unique_ptr<HistoryWindows> history_;
   std::atomic<bool> serverTextPending_{false};
   std::unique_ptr<GpuWorker> gpuWorker_;
   // Declared last: the thread stops and joins before anything it uses goes.

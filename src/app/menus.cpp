@@ -43,9 +43,10 @@ void OnItem(Menu& menu, int id, std::function<void()> command) {
 
 }  // namespace
 
-void ConnectMainMenuBar(QMenuBar& bar, WindowCommands& commands) {
+void ConnectMainMenuBar(QMenuBar& bar, WindowCommands& commands, std::function<void()> openDiagnosis) {
   OnItem(bar, id::kLanServer, [&commands] { commands.OpenLanServer(); });
   OnItem(bar, id::kLanClient, [&commands] { commands.OpenLanClient(); });
+  OnItem(bar, id::kCheckMenu, std::move(openDiagnosis));
 }
 
 std::unique_ptr<QMenu> BuildTableMenu(TableKind table, QWidget* parent, WindowCommands& commands) {

@@ -14,8 +14,8 @@ class WindowCommands;
 
 // Connects the items of the main window's menu bar (built with the window
 // from its template) to their commands: the LAN menu's server and client
-// items. "【检测】" has no command. The commands outlive the bar.
-void ConnectMainMenuBar(QMenuBar& bar, WindowCommands& commands);
+// items, and "【检测】" to `openDiagnosis`. The commands outlive the bar.
+void ConnectMainMenuBar(QMenuBar& bar, WindowCommands& commands, std::function<void()> openDiagnosis);
 
 // The context menu of a measured table (menus 130, 131 and 137): an add and a
 // delete command of that table. Each action keeps its command id as its

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include "app/table_columns.h"
+#include "probe/failure_reason.h"
 #include "probe/table_schema.h"
 
 // Start-up diagnostics, off unless enabled through Qt's logging rules
@@ -68,8 +69,24 @@ QVariant ProbeTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(store_.CellAt(index.row(), index.column()));
   if (role == Qt::TextAlignmentRole) return ColumnAlignment(store_.Kind(), index.column());
-  if (role == Qt::ToolTipRole && !rowToolTip_.isEmpty()) return rowToolTip_;
+  if (role == Qt::ToolTipRole) return ToolTip(index.row());
   return {};
+}
+
+QVariant ProbeTableModel::ToolTip(int row) const {
+  // Every failure shows as "超时" in the cells; the tooltip tells why the
+  // latest probe failed, above the table's own notice.
+  QString text;
+  if (const RowRef ref = store_.RowAt(row); ref) {
+    const std::vector<Sample> last = ref.counters->history.Newest(1);
+    if (!last.empty() && !last.front().Answered()) {
+      const std::string_view reason = FailureText(last.front().outcome);
+      text = QStringLiteral("最近一次测量失败：") +
+             QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
+    }
+  }
+  if (!rowToolTip_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + rowToolTip_;
+  return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 QVariant ProbeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -39,7 +39,8 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   bool DeleteRow(int index) override;
   void DeleteAllRows() override;
   // The tooltip of every cell, such as why the rows cannot be measured;
-  // empty: none.
+  // empty: none. Each row's tooltip also gives the reason its latest probe
+  // failed, when it did.
   void SetRowToolTip(const QString& text);
 
  signals:
@@ -51,6 +52,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
 
  private:
   void OnStoreCellChanged();
+  QVariant ToolTip(int row) const;
 
   TableStore& store_;
   const std::thread::id guiThread_;

@@ -5,6 +5,7 @@
 
 #include "app/probe_table_model.h"
 #include "app/table_columns.h"
+#include "app/table_copy.h"
 
 namespace qnc {
 
@@ -19,6 +20,7 @@ void SetUpReportView(QTableView& view, ProbeTableModel& model) {
   view.setCornerButtonEnabled(false);
   view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   view.setContextMenuPolicy(Qt::CustomContextMenu);
+  EnableRowCopy(view);
 
   QHeaderView& rows = *view.verticalHeader();
   rows.hide();
