@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/resolve.h"
+#include "platform/stoppable_wait.h"
 
 namespace qnc {
 
@@ -44,7 +45,7 @@ std::optional<Ipv4NetOrder> ResolveIpv4UnlessStopped(std::string_view host, std:
     return lookup ? lookup(host) : ResolveIpv4(host);
   }
   std::unique_lock lock(pending->mutex);
-  pending->answered.wait(lock, stop, [&pending] { return pending->done; });
+  WaitUnlessStopped(pending->answered, lock, std::move(stop), [&pending] { return pending->done; });
   return pending->done ? pending->address : std::nullopt;
 }
 

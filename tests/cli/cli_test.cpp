@@ -180,10 +180,11 @@ TEST(ProbeSession, InterruptEndsTheRunWhileALookupHangs) {
 TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto config = dir / "qnc-cli-config.txt";
-  std::ofstream(config, std::ios::binary) << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
+  std::ofstream(config, std::ios::binary)
+      << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
   const auto routes = dir / "qnc-cli-route";
   std::ofstream(routes, std::ios::binary) << "Iface\tDestination\tGateway\n"
-                        << "eth0\t00000000\t0102A8C0\t0003\n";
+                                          << "eth0\t00000000\t0102A8C0\t0003\n";
   const auto firstCells = [](const TableStore& table) {
     std::vector<std::string> cells;
     for (const auto& row : table.Snapshot()) cells.push_back(row[0]);

@@ -106,8 +106,8 @@ std::vector<std::string> LinesWith(const std::string& text, const std::string& p
 
 // The query of every pass: id 1 (the one row is the pass's first query), recursion desired, one question for
 // fast.test, type A, class IN.
-const Bytes kQuery = {0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 4,    'f', 'a',
-                           's',  't',  4,    't',  'e',  's',  't',  0,    0x00, 0x01, 0x00, 0x01};
+const Bytes kQuery = {0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 4,   'f',
+                      'a',  's',  't',  4,    't',  'e',  's',  't',  0,    0x00, 0x01, 0x00, 0x01};
 
 TEST(ProbeProgram, JsonRunOnLoopbackShowsTheSameCellsAndSendsTheSameBytes) {
   RecordingDnsServer dns;
@@ -125,8 +125,8 @@ TEST(ProbeProgram, JsonRunOnLoopbackShowsTheSameCellsAndSendsTheSameBytes) {
 
   const std::string command = std::string(QNC_PROBE_PROGRAM) + " --json --passes 2 --dns fast.test --dns-server " +
                               "127.0.0.1 --dns-port " + std::to_string(dns.Port()) + " --ping 127.0.0.1 --game " +
-                              "127.0.0.1:" + std::to_string(open->LocalPort()) + " --game 127.0.0.1:" +
-                              std::to_string(closedPort);
+                              "127.0.0.1:" + std::to_string(open->LocalPort()) +
+                              " --game 127.0.0.1:" + std::to_string(closedPort);
   const test::ProgramOutput run = test::RunCommand(command);
   ASSERT_EQ(run.status, 0) << command << "\n" << run.out;
 
@@ -136,8 +136,7 @@ TEST(ProbeProgram, JsonRunOnLoopbackShowsTheSameCellsAndSendsTheSameBytes) {
   EXPECT_NE(dnsLines[0].find("\"server\":\"127.0.0.1\",\"rows\":[{\"target\":\"fast.test\",\"latency\":\""),
             std::string::npos)
       << dnsLines[0];
-  EXPECT_NE(dnsLines[0].find("\"loss\":\"0.00%   [0(2)]\",\"address\":\"10.9.8.7\""), std::string::npos)
-      << dnsLines[0];
+  EXPECT_NE(dnsLines[0].find("\"loss\":\"0.00%   [0(2)]\",\"address\":\"10.9.8.7\""), std::string::npos) << dnsLines[0];
 
   const auto pingLines = LinesWith(run.out, "{\"table\":\"ping\",\"pass\":2,");
   ASSERT_EQ(pingLines.size(), 1u) << run.out;

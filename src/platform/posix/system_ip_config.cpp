@@ -1,5 +1,6 @@
-#include "platform/ip_config.h"
 #include "platform/system_ip_config.h"
+
+#include "platform/ip_config.h"
 
 namespace qnc {
 

@@ -31,8 +31,8 @@ std::optional<std::string> IcmpUnavailableReason() {
 
 bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> message) {
   const sockaddr_in to = MakeSockaddr(address, 0);
-  const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(message.data()),
-                            WinsockLength(message.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(message.data()), WinsockLength(message.size()),
+                            0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
   return sent >= 0 && static_cast<std::size_t>(sent) == message.size();
 }
 

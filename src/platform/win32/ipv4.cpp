@@ -24,8 +24,8 @@ std::optional<Ipv4NetOrder> ParseDottedQuad(std::string_view text) {
 std::string FormatIpv4(Ipv4NetOrder address) {
   const auto host = ntohl(address);
   char text[16];
-  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", (host >> 24) & 0xFFu, (host >> 16) & 0xFFu,
-                (host >> 8) & 0xFFu, host & 0xFFu);
+  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", (host >> 24) & 0xFFu, (host >> 16) & 0xFFu, (host >> 8) & 0xFFu,
+                host & 0xFFu);
   return text;
 }
 

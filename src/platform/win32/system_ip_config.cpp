@@ -1,7 +1,8 @@
+#include "platform/system_ip_config.h"
+
 #include <memory>
 
 #include "platform/ipv4.h"
-#include "platform/system_ip_config.h"
 #include "platform/win32/windows_api.h"
 
 namespace qnc {
@@ -31,8 +32,9 @@ bool IsUsableAddress(const char* text) {
 
 // The first gateway of the first adapter that has one, in IP Helper's order.
 std::string SystemGatewayAddress() {
-  const auto buffer = FillGrowing(
-      [](unsigned char* data, ULONG* size) { return ::GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(data), size); });
+  const auto buffer = FillGrowing([](unsigned char* data, ULONG* size) {
+    return ::GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(data), size);
+  });
   if (!buffer) return {};
   for (const auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter != nullptr;
        adapter = adapter->Next) {
@@ -50,7 +52,8 @@ std::optional<std::vector<std::string>> SystemDnsServers() {
   std::vector<std::string> servers;
   const auto* info = reinterpret_cast<const FIXED_INFO*>(buffer.get());
   for (const IP_ADDR_STRING* server = &info->DnsServerList; server != nullptr; server = server->Next) {
-    if (IsUsableAddress(server->IpAddress.String)) servers.push_back(FormatIpv4(*ParseDottedQuad(server->IpAddress.String)));
+    if (IsUsableAddress(server->IpAddress.String))
+      servers.push_back(FormatIpv4(*ParseDottedQuad(server->IpAddress.String)));
   }
   return servers;
 }

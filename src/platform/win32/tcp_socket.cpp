@@ -96,8 +96,7 @@ long TcpSocket::Send(std::span<const std::uint8_t> bytes) {
 }
 
 long TcpSocket::Receive(std::span<std::uint8_t> buffer) {
-  const int received =
-      ::recv(handle_.Get(), reinterpret_cast<char*>(buffer.data()), WinsockLength(buffer.size()), 0);
+  const int received = ::recv(handle_.Get(), reinterpret_cast<char*>(buffer.data()), WinsockLength(buffer.size()), 0);
   return received == SOCKET_ERROR ? -1L : static_cast<long>(received);
 }
 

@@ -35,8 +35,8 @@ std::uint16_t UdpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); 
 
 bool UdpSocket::SendTo(Ipv4NetOrder address, std::uint16_t port, std::span<const std::uint8_t> bytes) {
   const sockaddr_in to = MakeSockaddr(address, port);
-  const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(bytes.data()), WinsockLength(bytes.size()),
-                            0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(bytes.data()), WinsockLength(bytes.size()), 0,
+                            reinterpret_cast<const sockaddr*>(&to), sizeof to);
   return sent >= 0 && static_cast<std::size_t>(sent) == bytes.size();
 }
 
