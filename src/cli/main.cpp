@@ -1,8 +1,6 @@
 // quorix-probe: the headless front end. Measures the DNS, ping and game
 // tables in a terminal, or runs the LAN throughput test.
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <stop_token>
 #include <string>
@@ -13,35 +11,20 @@
 #include "cli/cli_options.h"
 #include "cli/lan_command.h"
 #include "cli/run_probe.h"
-
-namespace {
-
-std::atomic<bool> interruptRequested{false};
-
-extern "C" void OnInterrupt(int) { interruptRequested.store(true); }
-
-// A service manager's reload (SIGHUP) asks the metrics server to re-read its rows.
-std::atomic<bool> reloadRequested{false};
-
-extern "C" void OnHangUp(int) { reloadRequested.store(true); }
-
-}  // namespace
+#include "platform/terminal.h"
 
 int main(int argc, char** argv) {
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
-#ifdef SIGXFSZ
-  // A file size limit then fails the write (and the CSV file says so) instead
-  // of ending the process.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  qnc::CatchInterrupts();
+  qnc::UseUtf8Console();
+  // A file size limit fails the CSV write (which then says so) instead of ending the program.
+  qnc::FailWritesPastFileSizeLimit();
+  const std::vector<std::string> args = qnc::CommandLineArguments(argc, argv);
 
   if (!args.empty() && qnc::IsLanCommand(args.front())) {
     // The LAN test watches a stop token; Ctrl-C raises it.
     std::stop_source stop;
     std::jthread watcher([&stop](std::stop_token done) {
-      while (!done.stop_requested() && !interruptRequested.load()) {
+      while (!done.stop_requested() && !qnc::InterruptRequested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
       stop.request_stop();
@@ -61,10 +44,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   qnc::ProbeSessionEnvironment environment{std::cout, std::cerr};
-  environment.interrupted = [] { return interruptRequested.load(); };
+  environment.interrupted = [] { return qnc::InterruptRequested(); };
   if (options.metricsListen) {
-    std::signal(SIGHUP, OnHangUp);
-    environment.reloadRequested = [] { return reloadRequested.exchange(false); };
+    // A service manager's reload asks the metrics server to re-read its rows.
+    qnc::CatchReloadRequests();
+    environment.reloadRequested = [] { return qnc::TakeReloadRequest(); };
   }
   return qnc::RunProbeSession(options, environment);
 }

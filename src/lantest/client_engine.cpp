@@ -13,6 +13,7 @@
 #include "lantest/port_text.h"
 #include "lantest/request_pacer.h"
 #include "platform/ipv4.h"
+#include "platform/on_stop.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
 #include "platform/stop_sleep.h"
@@ -104,7 +105,7 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
   WriteClientGreeting(sendBuffer, hostName);
   if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
-  const std::stop_callback wake(stop, [&socket] { socket->Shutdown(); });
+  const OnStop wake(stop, [&socket] { socket->Shutdown(); });
 
   sendBuffer[0] = static_cast<std::uint8_t>(mode);
   const ChunkSizes sizes = ClientSizesFor(mode).value_or(kUnappliedSizes);

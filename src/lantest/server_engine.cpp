@@ -11,6 +11,7 @@
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
 #include "platform/ipv4.h"
+#include "platform/on_stop.h"
 #include "platform/resolve.h"
 #include "platform/socket_handle.h"
 #include "platform/stop_sleep.h"
@@ -127,7 +128,7 @@ void ConnectionThread(std::stop_token stop, const LanEngineContext& context, Tcp
   // A connection accepted while a stop is pending is dropped at once.
   if (stop.stop_requested()) return;
   // The owner's stop wakes a send or receive that is waiting on this socket.
-  const std::stop_callback wake(stop, [&socket] { socket.Shutdown(); });
+  const OnStop wake(stop, [&socket] { socket.Shutdown(); });
 
   ThroughputMeter& meter = context.state.serverMeter;
   const auto report = [&context, &meter] {

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <stop_token>
 
+#include "platform/stoppable_wait.h"
+
 namespace qnc {
 
 // Sleeps for the given time or until a stop is requested; true when the full
@@ -12,7 +14,8 @@ inline bool SleepUnlessStopped(std::stop_token stop, std::chrono::milliseconds d
   std::mutex mutex;
   std::condition_variable_any wake;
   std::unique_lock lock(mutex);
-  return !wake.wait_for(lock, stop, duration, [] { return false; });
+  WaitUnlessStoppedFor(wake, lock, stop, duration, [] { return false; });
+  return !stop.stop_requested();
 }
 
 }  // namespace qnc

@@ -1,11 +1,13 @@
 #include "probe/coordination.h"
 
+#include "platform/stoppable_wait.h"
+
 namespace qnc {
 
 std::optional<Ipv4NetOrder> ResolverLock::Resolve(std::string_view host, std::stop_token stop) {
   {
     std::unique_lock lock(mutex_);
-    if (!released_.wait(lock, stop, [this] { return !held_; })) return std::nullopt;
+    if (!WaitUnlessStopped(released_, lock, stop, [this] { return !held_; })) return std::nullopt;
     held_ = true;
   }
   // Released however the lookup ends.

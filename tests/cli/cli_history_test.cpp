@@ -1,10 +1,6 @@
 // The terminal front end's history options: statistics in the output, every
 // sample appended to a CSV file, the pause after a pass and parallel probes.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -17,6 +13,7 @@
 #include "cli/cli_options.h"
 #include "cli/csv_file.h"
 #include "cli/run_probe.h"
+#include "cli_test_files.h"
 #include "platform/tcp_socket.h"
 #include "probe/dns_responder.h"
 
@@ -25,34 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-const Ipv4NetOrder kLoopback = *ParseDottedQuad("127.0.0.1");
-
-std::uint16_t ClosedPort() {
-  auto socket = TcpSocket::Open();
-  socket->Bind(kLoopback, 0);
-  return socket->LocalPort();
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// A file name in the temporary folder, removed before and after the test.
-class TempFile {
- public:
-  explicit TempFile(const std::string& name) : path_(fs::temp_directory_path() / (name + std::to_string(getpid()))) {
-    fs::remove_all(path_);
-  }
-  ~TempFile() { fs::remove_all(path_); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 TEST(CliHistoryOptions, ParseAndRefuse) {
   const auto parsed = ParseCliOptions({"--stats", "--csv", "out.csv", "--interval", "250", "--parallel", "16"});
@@ -139,75 +108,6 @@ TEST(CliHistory, CsvGetsEveryProbeAndStatisticsJoinTheJson) {
   }
   EXPECT_EQ(answers, 4);
   EXPECT_EQ(refusals, 4);
-}
-
-TEST(CliHistory, ACsvFileThatCannotBeOpenedEndsTheRunAtOnce) {
-  TempFile folder("qnc-cli-folder");
-  fs::create_directory(folder.Path());
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {folder.Path().string(), "not a regular file"},
-      {(folder.Path() / "missing" / "x.csv").string(), "No such file or directory"},
-      {"/dev/null", "not a regular file"},
-  };
-  for (const auto& [path, why] : cases) {
-    CliOptions options;
-    options.game = {"127.0.0.1:" + std::to_string(ClosedPort())};
-    options.dnsServer = "127.0.0.1";
-    options.csvPath = path;
-    options.passes = 1;
-    std::ostringstream out, err;
-    ProbeSessionEnvironment environment{out, err};
-    EXPECT_EQ(RunProbeSession(options, environment), kExitFailed) << path;
-    EXPECT_EQ(err.str(), "quorix-probe: cannot write " + path + ": " + why + "\n");
-    EXPECT_EQ(out.str(), "") << "nothing measured";
-  }
-}
-
-// A file that fills up mid-run (here: a file size limit in a child process)
-// keeps only whole lines, and the run ends with status 1 and a message.
-TEST(CliHistory, AFullFileKeepsWholeLinesAndEndsTheRun) {
-  TempFile csv("qnc-cli-full.csv");
-  const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1000, 1000};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
-    CliOptions options;
-    options.game = {closed};
-    options.dnsServer = "127.0.0.1";
-    options.csvPath = csv.Path().string();
-    std::ostringstream out, err;
-    ProbeSessionEnvironment environment{out, err};
-    environment.pauseMs = 1;
-    const int status = RunProbeSession(options, environment);
-    const bool said = err.str().rfind("quorix-probe: cannot write " + csv.Path().string() + ": ", 0) == 0;
-    _exit(said ? status : 101);
-  }
-  ASSERT_GT(child, 0);
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      FAIL() << "the run did not end when the file was full";
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  ASSERT_TRUE(WIFEXITED(status));
-  ASSERT_NE(WEXITSTATUS(status), 100) << "no file size limit here";
-  EXPECT_EQ(WEXITSTATUS(status), kExitFailed);
-  std::ifstream in(csv.Path(), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(bytes.empty());
-  EXPECT_LE(bytes.size(), 1000u);
-  EXPECT_EQ(bytes.back(), '\n') << "no half line at the end";
-  const auto lines = Lines(csv.Path());
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    EXPECT_TRUE(lines[i].ends_with(",game," + closed + ",,failed,refused")) << lines[i];
-  }
-  EXPECT_GT(lines.size(), 5u) << "the file was filled before the run ended";
 }
 
 }  // namespace

@@ -133,12 +133,19 @@ TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
   EXPECT_EQ(text.find("\"pass\":3"), std::string::npos) << "nothing past the last pass";
 }
 
+// A device that a plain read would never finish (or, on Windows, a device at all).
+#if defined(_WIN32)
+constexpr const char* kDevice = "NUL";
+#else
+constexpr const char* kDevice = "/dev/zero";
+#endif
+
 TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
   const auto path = std::filesystem::temp_directory_path() / "qnc-cli-noheader.txt";
   std::ofstream(path) << "no header here\r\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {path.string(), "its first line has no #head"},
-      {"/dev/zero", "it is not a regular file"},  // would otherwise be read without end
+      {kDevice, "it is not a regular file"},  // would otherwise be read without end
   };
   for (const auto& [file, why] : cases) {
     CliOptions options;
@@ -174,10 +181,11 @@ TEST(ProbeSession, InterruptEndsTheRunWhileALookupHangs) {
 TEST(ProbeSession, TablesFromDefaultsConfigurationAndOptions) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto config = dir / "qnc-cli-config.txt";
-  std::ofstream(config) << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
+  std::ofstream(config, std::ios::binary)
+      << "#headv1===\r\nb.test\r\na.test\r\n#PING===\r\n";  // ends in the ping section
   const auto routes = dir / "qnc-cli-route";
-  std::ofstream(routes) << "Iface\tDestination\tGateway\n"
-                        << "eth0\t00000000\t0102A8C0\t0003\n";
+  std::ofstream(routes, std::ios::binary) << "Iface\tDestination\tGateway\n"
+                                          << "eth0\t00000000\t0102A8C0\t0003\n";
   const auto firstCells = [](const TableStore& table) {
     std::vector<std::string> cells;
     for (const auto& row : table.Snapshot()) cells.push_back(row[0]);

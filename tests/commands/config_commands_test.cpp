@@ -14,7 +14,9 @@ namespace {
 using test::TargetsOf;
 using Targets = std::vector<std::string>;
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(PathFromUtf8(path), std::ios::binary) << text;
+}
 
 class ConfigCommands : public ::testing::Test {
  protected:
@@ -57,12 +59,12 @@ TEST_F(ConfigCommands, ExportWritesNothingWhenCancelledAndWarnsWhenTheWriteFails
 
   // A folder where the file should go cannot be written over.
   const std::string taken = folder_.PathOf("导出");
-  std::filesystem::create_directory(taken);
+  std::filesystem::create_directory(PathFromUtf8(taken));
   ui_.fileToSave = taken;
   commands_.ExportConfig();
   ASSERT_EQ(ui_.warnings.size(), 1U);
   EXPECT_EQ(ui_.warnings[0], "无法写入文件，配置没有导出：\n" + taken);
-  EXPECT_TRUE(std::filesystem::is_directory(taken));
+  EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(taken)));
 }
 
 TEST_F(ConfigCommands, ImportRestartsEveryCounterWhateverTheFileDid) {

@@ -12,22 +12,29 @@ namespace {
 
 using namespace std::chrono;
 
-// Sets the process's time zone for one test and puts the old one back.
+// Sets the process's time zone for one test and puts the old one back. The
+// zones are in the POSIX form that both C libraries read ("EST5", "IST-5:30").
+void SetZone(const char* zone) {
+#ifdef _WIN32
+  _putenv_s("TZ", zone);
+  _tzset();
+#else
+  if (zone[0] == '\0') {
+    unsetenv("TZ");
+  } else {
+    setenv("TZ", zone, 1);
+  }
+  tzset();
+#endif
+}
+
 class TimeZone {
  public:
   explicit TimeZone(const char* zone) {
     if (const char* old = std::getenv("TZ")) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
+    SetZone(zone);
   }
-  ~TimeZone() {
-    if (old_) {
-      setenv("TZ", old_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+  ~TimeZone() { SetZone(old_ ? old_->c_str() : ""); }
 
  private:
   std::optional<std::string> old_;
