@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 
-#include "app/table_columns.h"
+#include "ui/table_columns.h"
 #include "probe/table_schema.h"
 
 // Start-up diagnostics, off unless enabled through Qt's logging rules

@@ -4,7 +4,7 @@
 #include <QTableView>
 
 #include "app/probe_table_model.h"
-#include "app/table_columns.h"
+#include "ui/table_columns.h"
 
 namespace qnc {
 
