@@ -217,6 +217,7 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       if (tray_ != nullptr) tray_->Remove();
       return std::nullopt;
     default:
+      if (message == taskbarCreated_ && tray_ != nullptr) tray_->OnTaskbarCreated();
       return std::nullopt;
   }
 }

@@ -56,6 +56,8 @@ class MainWindow final : public TemplateDialog {
   TextFieldStore gpuCount_;
   TextFieldStore gpuUsage_;
   std::unique_ptr<TrayIcon> tray_;
+  // Broadcast when the task bar is made anew, for the tray icon.
+  const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   std::atomic<bool> serverTextPending_{false};

@@ -52,4 +52,10 @@ void TrayIcon::Remove() {
   shown_ = false;
 }
 
+void TrayIcon::OnTaskbarCreated() {
+  if (!shown_) return;
+  shown_ = false;
+  Add();
+}
+
 }  // namespace qnc

@@ -15,6 +15,9 @@ class TrayIcon {
 
   void Add();
   void Remove();
+  // The task bar was made anew (Explorer restarted): an icon that was shown
+  // is gone with the old one and goes in again.
+  void OnTaskbarCreated();
   bool Shown() const { return shown_; }
 
  private:
