@@ -46,6 +46,7 @@ HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetr
 MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath)
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
+      session_(sessionOptions_),
       lists_(session_),
       ui_(
           resources, [this] { return Handle(); }, [this](TableKind kind) { return lists_.SelectionMark(kind); }),

@@ -49,6 +49,9 @@ class MainWindow final : public TemplateDialog {
   void RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind);
 
   HINSTANCE resources_;
+  // The program's own measuring options, named so the session copies a whole
+  // object (GCC 12 at -O3 takes a defaulted temporary for half-built).
+  const ProbeSessionOptions sessionOptions_{};
   ProbeSession session_;
   TableLists lists_;
   Win32UiServices ui_;
