@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The start-up check, run inside wine_x_session.sh: starts the program, waits
 # for the window with the exact title, checks its lists from outside the
-# process, optionally takes a picture, then ends it with Esc.
+# process, optionally takes a picture, drives its boxes, tray and row
+# commands (BEHAVIOUR_CHECK_EXE, when given), then ends it with Esc.
 #
-# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE
+# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE]
 # QNC_WINE_SCREENSHOT: when set, a command that takes the screen's picture
 #   (with DISPLAY set) once the window has measured for QNC_WINE_SETTLE seconds.
 set -euo pipefail
 exe=$1
 check=$2
+behaviour=${3:-}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -36,6 +38,10 @@ timeout 60 wine "$check" 30 || status=$?
 if [[ -n ${QNC_WINE_SCREENSHOT:-} ]]; then
   sleep "${QNC_WINE_SETTLE:-6}"
   bash -c "$QNC_WINE_SCREENSHOT"
+fi
+
+if [[ -n $behaviour ]]; then
+  timeout 120 wine "$behaviour" || status=1
 fi
 
 # Esc in the main window ends the program.

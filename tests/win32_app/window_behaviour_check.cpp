@@ -1,0 +1,104 @@
+// Drives a running main window from outside its process through the
+// messages its controls, menus and tray icon send it, and checks what the
+// user would see: the About box from its button and from the system menu,
+// the close box hiding the window into the tray while the program runs on,
+// a double click on the tray icon bringing it back, Enter doing nothing, and
+// a ping row added through the context menu's input box and deleted again.
+// Usage: qnc_window_behaviour_check
+// Exit status 0 when every step behaved, 1 when not, 2 when there is no window.
+#include <windows.h>
+
+#include <string>
+
+#include "remote_window.h"
+#include "ui/control_ids.h"
+#include "ui/window_templates.h"
+
+namespace {
+
+using qnc::remote::Print;
+using qnc::remote::WaitUntil;
+
+constexpr int kStepLimitMs = 10000;
+constexpr UINT kTrayNotify = WM_USER + 1;
+
+int failures = 0;
+
+void Expect(bool condition, const std::string& step) {
+  Print(std::string(condition ? "  ok: " : "  FAIL: ") + step + "\n");
+  if (!condition) ++failures;
+}
+
+bool Visible(HWND window) { return IsWindow(window) != FALSE && IsWindowVisible(window) != FALSE; }
+
+// Opens a modal box by posting `open`, checks it came over the main window,
+// and ends it by posting `close` to it.
+void CheckModalBox(HWND main, const std::string& title, UINT message, WPARAM wParam, UINT closeMessage,
+                   WPARAM closeWParam, const std::string& step) {
+  PostMessageW(main, message, wParam, 0);
+  HWND box = qnc::remote::WaitForWindow(title, kStepLimitMs);
+  Expect(box != nullptr && GetWindow(box, GW_OWNER) == main, step + " opens '" + title + "' over the window");
+  if (box == nullptr) return;
+  PostMessageW(box, closeMessage, closeWParam, 0);
+  Expect(WaitUntil([&] { return IsWindow(box) == FALSE; }, kStepLimitMs), step + ": the box closes");
+}
+
+void CheckAddAndDeleteRow(HWND main) {
+  HWND list = GetDlgItem(main, qnc::id::kPingTable);
+  qnc::remote::ListReader rows(list);
+  const int before = rows.RowCount();
+  PostMessageW(main, WM_COMMAND, qnc::id::kAddPing, 0);
+  HWND box = qnc::remote::WaitForWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
+  Expect(box != nullptr, "添加ping opens the input box");
+  if (box == nullptr) return;
+  const std::wstring typed = L"192.168.1.1";
+  SendMessageTimeoutW(GetDlgItem(box, qnc::id::kInputEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()),
+                      SMTO_ABORTIFHUNG, kStepLimitMs, nullptr);
+  PostMessageW(GetDlgItem(box, qnc::id::kOk), BM_CLICK, 0, 0);
+  Expect(WaitUntil([&] { return rows.RowCount() == before + 1; }, kStepLimitMs), "OK adds one row");
+  Expect(rows.Cell(before, 0) == "192.168.1.1", "the new last row holds the typed host");
+
+  // Esc in the box adds nothing.
+  PostMessageW(main, WM_COMMAND, qnc::id::kAddPing, 0);
+  box = qnc::remote::WaitForWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
+  if (box != nullptr) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+  Expect(box != nullptr && WaitUntil([&] { return IsWindow(box) == FALSE; }, kStepLimitMs) &&
+             rows.RowCount() == before + 1,
+         "a cancelled input box adds nothing");
+
+  rows.Select(before);
+  PostMessageW(main, WM_COMMAND, qnc::id::kDeletePing, 0);
+  Expect(WaitUntil([&] { return rows.RowCount() == before; }, kStepLimitMs), "删除ping deletes the selected row");
+  Expect(rows.Cell(0, 0) != "192.168.1.1" && rows.Cell(before - 1, 0) != "192.168.1.1",
+         "the rows before it stay as they were");
+}
+
+}  // namespace
+
+int wmain() {
+  HWND main = qnc::remote::WaitForWindow(qnc::kMainWindowTitle, 30000);
+  if (main == nullptr) {
+    Print(std::string("no window titled ") + qnc::kMainWindowTitle + "\n");
+    return 2;
+  }
+  const std::string about = qnc::AboutDialogTemplate().caption;
+  CheckModalBox(main, about, WM_COMMAND, qnc::id::kAboutButton, WM_COMMAND, IDOK, "the 关于 button");
+  CheckModalBox(main, about, WM_SYSCOMMAND, qnc::id::kAboutSystemCommand, WM_CLOSE, 0, "the system menu's About item");
+
+  PostMessageW(main, WM_COMMAND, IDOK, 0);
+  Sleep(300);
+  Expect(Visible(main), "Enter leaves the window open");
+
+  PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Expect(WaitUntil([&] { return IsWindow(main) != FALSE && !Visible(main); }, kStepLimitMs),
+         "the close box hides the window and the program runs on");
+  PostMessageW(main, kTrayNotify, qnc::id::kTrayIcon, WM_LBUTTONDOWN);
+  Sleep(300);
+  Expect(!Visible(main), "a single click on the tray icon does nothing");
+  PostMessageW(main, kTrayNotify, qnc::id::kTrayIcon, WM_LBUTTONDBLCLK);
+  Expect(WaitUntil([&] { return Visible(main); }, kStepLimitMs), "a double click on the tray icon brings it back");
+
+  CheckAddAndDeleteRow(main);
+  Print(failures == 0 ? "the window behaved\n" : std::to_string(failures) + " steps failed\n");
+  return failures == 0 ? 0 : 1;
+}
