@@ -3,15 +3,18 @@
 // user would see: the About box from its button and from the system menu,
 // the close box hiding the window into the tray while the program runs on,
 // a double click on the tray icon bringing it back, Enter doing nothing, and
-// a ping row added through the context menu's input box and deleted again.
+// a ping row added through the context menu's input box and deleted again,
+// and the LAN test window in both modes.
 // Usage: qnc_window_behaviour_check
 // Exit status 0 when every step behaved, 1 when not, 2 when there is no window.
 #include <windows.h>
 
 #include <string>
 
+#include "commands/lan_presets.h"
 #include "remote_window.h"
 #include "ui/control_ids.h"
+#include "ui/lan_test_template.h"
 #include "ui/window_templates.h"
 
 namespace {
@@ -73,6 +76,30 @@ void CheckAddAndDeleteRow(HWND main) {
          "the rows before it stay as they were");
 }
 
+// The LAN menu item opens the test window in its mode: the caption is the
+// preset, only that mode's controls show, the client's lists hold their items.
+void CheckLanWindow(HWND main, int command, const std::string& preset, bool server) {
+  PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  HWND lan = qnc::remote::WaitForWindow(preset, kStepLimitMs);
+  Expect(lan != nullptr, "the LAN menu opens '" + preset + "'");
+  if (lan == nullptr) return;
+  bool shown = true;
+  for (const int id : qnc::lan_window::kServerOnlyControls) shown = shown && Visible(GetDlgItem(lan, id)) == server;
+  for (const int id : qnc::lan_window::kClientOnlyControls) shown = shown && Visible(GetDlgItem(lan, id)) != server;
+  Expect(shown, preset + " shows only its mode's controls");
+  if (!server) {
+    HWND modes = GetDlgItem(lan, qnc::id::kLanModeList);
+    HWND threads = GetDlgItem(lan, qnc::id::kLanThreadCountList);
+    Expect(SendMessageW(modes, CB_GETCOUNT, 0, 0) == 3 &&
+               SendMessageW(modes, CB_GETCURSEL, 0, 0) == qnc::lan_window::kInitialModeIndex &&
+               SendMessageW(threads, CB_GETCOUNT, 0, 0) == 3 &&
+               SendMessageW(threads, CB_GETCURSEL, 0, 0) == qnc::lan_window::kInitialThreadCountIndex,
+           "the mode and thread lists hold their items, the first choices made");
+  }
+  PostMessageW(lan, WM_CLOSE, 0, 0);
+  Expect(WaitUntil([&] { return IsWindow(lan) == FALSE; }, kStepLimitMs), preset + " closes");
+}
+
 }  // namespace
 
 int wmain() {
@@ -99,6 +126,8 @@ int wmain() {
   Expect(WaitUntil([&] { return Visible(main); }, kStepLimitMs), "a double click on the tray icon brings it back");
 
   CheckAddAndDeleteRow(main);
+  CheckLanWindow(main, qnc::id::kLanServer, std::string(qnc::kLanServerPreset), true);
+  CheckLanWindow(main, qnc::id::kLanClient, std::string(qnc::kLanClientPreset), false);
   Print(failures == 0 ? "the window behaved\n" : std::to_string(failures) + " steps failed\n");
   return failures == 0 ? 0 : 1;
 }
