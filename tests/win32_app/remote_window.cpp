@@ -35,6 +35,18 @@ HWND WaitForWindow(const std::string& title, int waitMs) {
   return window;
 }
 
+HWND WaitForShownWindow(const std::string& title, int waitMs) {
+  const std::wstring wide = Utf16(title);
+  HWND window = nullptr;
+  WaitUntil(
+      [&] {
+        window = FindWindowW(nullptr, wide.c_str());
+        return window != nullptr && IsWindowVisible(window) != FALSE;
+      },
+      waitMs);
+  return window != nullptr && IsWindowVisible(window) != FALSE ? window : nullptr;
+}
+
 ListReader::ListReader(HWND list) : list_(list) {
   DWORD processId = 0;
   GetWindowThreadProcessId(list, &processId);

@@ -14,6 +14,9 @@ void Print(const std::string& text);
 
 // The top-level window with exactly this title, waiting up to `waitMs`; null when none came.
 HWND WaitForWindow(const std::string& title, int waitMs);
+// The same, once it shows: a dialog has its title from the start, but its
+// controls are complete only when the dialog manager shows it.
+HWND WaitForShownWindow(const std::string& title, int waitMs);
 // Waits up to `waitMs` for `condition`; true when it held.
 template <typename Condition>
 bool WaitUntil(Condition condition, int waitMs) {

@@ -4,18 +4,23 @@
 // the close box hiding the window into the tray while the program runs on,
 // a double click on the tray icon bringing it back, Enter doing nothing, and
 // a ping row added through the context menu's input box and deleted again,
-// and the LAN test window in both modes.
+// the tray icon's right click (the lists saved, then its menu), and the LAN
+// test window in both modes.
 // Usage: qnc_window_behaviour_check
 // Exit status 0 when every step behaved, 1 when not, 2 when there is no window.
 #include <windows.h>
+// After windows.h:
+#include <shlobj.h>
 
 #include <string>
 
 #include "commands/lan_presets.h"
+#include "config/config_file.h"
 #include "remote_window.h"
 #include "ui/control_ids.h"
 #include "ui/lan_test_template.h"
 #include "ui/window_templates.h"
+#include "win32_ui/wide_text.h"
 
 namespace {
 
@@ -39,7 +44,7 @@ bool Visible(HWND window) { return IsWindow(window) != FALSE && IsWindowVisible(
 void CheckModalBox(HWND main, const std::string& title, UINT message, WPARAM wParam, UINT closeMessage,
                    WPARAM closeWParam, const std::string& step) {
   PostMessageW(main, message, wParam, 0);
-  HWND box = qnc::remote::WaitForWindow(title, kStepLimitMs);
+  HWND box = qnc::remote::WaitForShownWindow(title, kStepLimitMs);
   Expect(box != nullptr && GetWindow(box, GW_OWNER) == main, step + " opens '" + title + "' over the window");
   if (box == nullptr) return;
   PostMessageW(box, closeMessage, closeWParam, 0);
@@ -51,7 +56,7 @@ void CheckAddAndDeleteRow(HWND main) {
   qnc::remote::ListReader rows(list);
   const int before = rows.RowCount();
   PostMessageW(main, WM_COMMAND, qnc::id::kAddPing, 0);
-  HWND box = qnc::remote::WaitForWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
+  HWND box = qnc::remote::WaitForShownWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
   Expect(box != nullptr, "添加ping opens the input box");
   if (box == nullptr) return;
   const std::wstring typed = L"192.168.1.1";
@@ -63,7 +68,7 @@ void CheckAddAndDeleteRow(HWND main) {
 
   // Esc in the box adds nothing.
   PostMessageW(main, WM_COMMAND, qnc::id::kAddPing, 0);
-  box = qnc::remote::WaitForWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
+  box = qnc::remote::WaitForShownWindow(qnc::AddHostDialogTemplate().caption, kStepLimitMs);
   if (box != nullptr) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   Expect(box != nullptr && WaitUntil([&] { return IsWindow(box) == FALSE; }, kStepLimitMs) &&
              rows.RowCount() == before + 1,
@@ -80,7 +85,7 @@ void CheckAddAndDeleteRow(HWND main) {
 // preset, only that mode's controls show, the client's lists hold their items.
 void CheckLanWindow(HWND main, int command, const std::string& preset, bool server) {
   PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(command), 0);
-  HWND lan = qnc::remote::WaitForWindow(preset, kStepLimitMs);
+  HWND lan = qnc::remote::WaitForShownWindow(preset, kStepLimitMs);
   Expect(lan != nullptr, "the LAN menu opens '" + preset + "'");
   if (lan == nullptr) return;
   bool shown = true;
@@ -100,10 +105,41 @@ void CheckLanWindow(HWND main, int command, const std::string& preset, bool serv
   Expect(WaitUntil([&] { return IsWindow(lan) == FALSE; }, kStepLimitMs), preset + " closes");
 }
 
+// The popup menu that is open now, if any (the system's menu window class).
+HWND OpenPopupMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu != nullptr && IsWindowVisible(menu) != FALSE ? menu : nullptr;
+}
+
+void PressKey(WORD key) {
+  INPUT presses[2] = {};
+  presses[0].type = presses[1].type = INPUT_KEYBOARD;
+  presses[0].ki.wVk = presses[1].ki.wVk = key;
+  presses[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, presses, sizeof(INPUT));
+}
+
+// A right click on the tray icon saves the lists to the fixed file in the
+// user's application data folder before its menu opens; Esc dismisses the
+// menu and the program runs on.
+void CheckTrayRightClick(HWND main) {
+  wchar_t folder[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  const std::wstring file = std::wstring(folder) + L"\\" + qnc::Utf16(qnc::kConfigFileName);
+  DeleteFileW(file.c_str());
+  PostMessageW(main, kTrayNotify, qnc::id::kTrayIcon, WM_RBUTTONUP);
+  Expect(WaitUntil([] { return OpenPopupMenu() != nullptr; }, kStepLimitMs),
+         "a right click on the tray icon opens its menu");
+  Expect(GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES, "and has saved the lists to " + qnc::Utf8(file));
+  PressKey(VK_ESCAPE);
+  Expect(WaitUntil([] { return OpenPopupMenu() == nullptr; }, kStepLimitMs) && IsWindow(main) != FALSE,
+         "Esc dismisses the menu and the program runs on");
+}
+
 }  // namespace
 
 int wmain() {
-  HWND main = qnc::remote::WaitForWindow(qnc::kMainWindowTitle, 30000);
+  HWND main = qnc::remote::WaitForShownWindow(qnc::kMainWindowTitle, 30000);
   if (main == nullptr) {
     Print(std::string("no window titled ") + qnc::kMainWindowTitle + "\n");
     return 2;
@@ -126,6 +162,7 @@ int wmain() {
   Expect(WaitUntil([&] { return Visible(main); }, kStepLimitMs), "a double click on the tray icon brings it back");
 
   CheckAddAndDeleteRow(main);
+  CheckTrayRightClick(main);
   CheckLanWindow(main, qnc::id::kLanServer, std::string(qnc::kLanServerPreset), true);
   CheckLanWindow(main, qnc::id::kLanClient, std::string(qnc::kLanClientPreset), false);
   Print(failures == 0 ? "the window behaved\n" : std::to_string(failures) + " steps failed\n");
