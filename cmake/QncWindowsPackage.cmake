@@ -1,10 +1,8 @@
 # The Windows packages, both made by `cmake --build --preset windows --target package`:
 # a zip of quorix-net-check.exe and quorix-probe.exe, and an NSIS installer
 # that puts them into Program Files with a Start-menu entry for the window.
-# The programs link statically, so the two .exe files are all there is.
-if(TARGET quorix-probe)
-  install(TARGETS quorix-probe RUNTIME DESTINATION .)
-endif()
+# The programs link statically, so the two .exe files (each folder installs
+# its own into bin) are all there is.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 
 set(CPACK_GENERATOR ZIP NSIS)
@@ -19,9 +17,8 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY quorix-net-check)
 set(CPACK_PACKAGE_EXECUTABLES quorix-net-check "Quorix network check")
 set(CPACK_NSIS_DISPLAY_NAME "Quorix network check")
 set(CPACK_NSIS_PACKAGE_NAME "Quorix network check")
-set(CPACK_NSIS_INSTALLED_ICON_NAME quorix-net-check.exe)
+set(CPACK_NSIS_INSTALLED_ICON_NAME bin/quorix-net-check.exe)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/src/win32_app/quorix-net-check.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/src/win32_app/quorix-net-check.ico)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 include(CPack)
