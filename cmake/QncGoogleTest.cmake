@@ -9,10 +9,11 @@ else()
 endif()
 include(GoogleTest)
 
-# qnc_test(name LABEL label SOURCES ... DEPS ... [ENV k=v ...]): one GoogleTest executable,
-# registered per test case with the given CTest label.
+# qnc_test(name LABEL label SOURCES ... DEPS ... [ENV k=v ...] [LAUNCHER command]): one GoogleTest
+# executable, registered per test case with the given CTest label. A launcher runs it (and its listing) as
+# its first argument, like an emulator.
 function(qnc_test name)
-  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT;LAUNCHER" "SOURCES;DEPS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
@@ -23,9 +24,21 @@ function(qnc_test name)
   if(ARG_ENV)
     # The environment goes through env(1) as the test launcher: a list passed as
     # the ENVIRONMENT property would be split apart on its way through test discovery.
-    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${ARG_ENV}")
+    # A cross-built test keeps its emulator (Wine) after env.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+                                             "/usr/bin/env;${ARG_ENV};${CMAKE_CROSSCOMPILING_EMULATOR}")
+  elseif(ARG_LAUNCHER)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${ARG_LAUNCHER};${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
+  # Cross-built tests list their cases when CTest runs, not when they are built,
+  # so that building never starts the emulator.
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_mode PRE_TEST)
+  else()
+    set(discovery_mode POST_BUILD)
   endif()
   gtest_discover_tests(${name}
+    DISCOVERY_MODE ${discovery_mode}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()

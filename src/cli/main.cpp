@@ -1,8 +1,6 @@
 // quorix-probe: the headless front end. Measures the DNS, ping and game
 // tables in a terminal, or runs the LAN throughput test.
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <stop_token>
 #include <string>
@@ -13,25 +11,18 @@
 #include "cli/cli_options.h"
 #include "cli/lan_command.h"
 #include "cli/run_probe.h"
-
-namespace {
-
-std::atomic<bool> interruptRequested{false};
-
-extern "C" void OnInterrupt(int) { interruptRequested.store(true); }
-
-}  // namespace
+#include "platform/terminal.h"
 
 int main(int argc, char** argv) {
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  qnc::CatchInterrupts();
+  qnc::UseUtf8Console();
+  const std::vector<std::string> args = qnc::CommandLineArguments(argc, argv);
 
   if (!args.empty() && qnc::IsLanCommand(args.front())) {
     // The LAN test watches a stop token; Ctrl-C raises it.
     std::stop_source stop;
     std::jthread watcher([&stop](std::stop_token done) {
-      while (!done.stop_requested() && !interruptRequested.load()) {
+      while (!done.stop_requested() && !qnc::InterruptRequested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
       stop.request_stop();
@@ -51,6 +42,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   qnc::ProbeSessionEnvironment environment{std::cout, std::cerr};
-  environment.interrupted = [] { return interruptRequested.load(); };
+  environment.interrupted = [] { return qnc::InterruptRequested(); };
   return qnc::RunProbeSession(options, environment);
 }

@@ -5,6 +5,7 @@
 
 #include "commands/window_commands.h"
 #include "config/config_file.h"
+#include "platform/utf8_path.h"
 
 namespace qnc {
 
@@ -13,7 +14,7 @@ void WindowCommands::LoadFixedFile() { session_.ApplyConfig(ReadConfig(fixedConf
 bool WindowCommands::SaveFixedFile() {
   // The user's configuration folder may not exist yet on a fresh account.
   std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(fixedConfigPath_).parent_path(), ignored);
+  std::filesystem::create_directories(PathFromUtf8(fixedConfigPath_).parent_path(), ignored);
   return SaveTablesForReload(fixedConfigPath_, session_.Targets());
 }
 

@@ -3,13 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
 
 #include "platform/durable_write.h"
+#include "platform/utf8_path.h"
 
 namespace qnc {
 namespace {
@@ -21,11 +22,6 @@ constexpr std::size_t kTemporaryTagDigits = 8;
 // A save takes milliseconds; a temporary file this old belongs to no save under way, even one of another copy of
 // the program saving the same list.
 constexpr auto kStaleAfter = std::chrono::minutes(1);
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The file a write must replace: the target of a symbolic link, so that the link stays a link.
 fs::path ResolveTarget(const fs::path& path) {
@@ -41,7 +37,8 @@ fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? ta
 bool MayReplace(const fs::path& target) {
   std::error_code error;
   if (!fs::exists(target, error)) return true;
-  return FilePtr(std::fopen(target.c_str(), "rb+")) != nullptr;  // opens without creating or truncating
+  // Read and write together opens without creating or truncating.
+  return std::fstream(target, std::ios::in | std::ios::out | std::ios::binary).is_open();
 }
 
 bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
@@ -66,11 +63,11 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
 // pattern for this target, in its own folder, and only old ones.
 void RemoveStaleTemporaries(const fs::path& target) {
   std::error_code error;
-  const std::string targetName = target.filename().string();
+  const std::string targetName = Utf8FromPath(target.filename());
   const auto now = fs::file_time_type::clock::now();
   for (fs::directory_iterator it(FolderOf(target), error), end; !error && it != end; it.increment(error)) {
     const fs::directory_entry& entry = *it;
-    if (!IsTemporaryNameOf(entry.path().filename().string(), targetName)) continue;
+    if (!IsTemporaryNameOf(Utf8FromPath(entry.path().filename()), targetName)) continue;
     std::error_code entryError;
     if (!entry.is_regular_file(entryError) || entry.is_symlink(entryError)) continue;
     const auto written = entry.last_write_time(entryError);
@@ -87,8 +84,8 @@ std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string
     char tag[16];
     std::snprintf(tag, sizeof tag, ".%08x", static_cast<unsigned>(entropy()));
     const fs::path temporary =
-        FolderOf(target) / ("." + target.filename().string() + tag + std::string(kTemporarySuffix));
-    switch (WriteNewFileSynced(temporary.string(), bytes)) {
+        FolderOf(target) / PathFromUtf8("." + Utf8FromPath(target.filename()) + tag + std::string(kTemporarySuffix));
+    switch (WriteNewFileSynced(Utf8FromPath(temporary), bytes)) {
       case NewFileResult::kWritten:
         return temporary;
       case NewFileResult::kExists:
@@ -104,7 +101,7 @@ std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
-  const fs::path target = ResolveTarget(fs::path(path));
+  const fs::path target = ResolveTarget(PathFromUtf8(path));
   if (!MayReplace(target)) return false;
   RemoveStaleTemporaries(target);
   const std::optional<fs::path> temporary = WriteTemporaryBeside(target, bytes);
@@ -113,14 +110,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   std::error_code error;
   const fs::file_status old = fs::status(target, error);
   if (!error && fs::is_regular_file(old)) fs::permissions(*temporary, old.permissions(), error);
-  fs::rename(*temporary, target, error);
-  if (error) {
+  if (!RenameOver(Utf8FromPath(*temporary), Utf8FromPath(target))) {
     fs::remove(*temporary, error);
     return false;
   }
   // The new list is in place; flushing the folder makes the rename itself survive a power cut. A folder that
   // cannot be flushed leaves the rename to the system's own write-back, as before.
-  SyncFolder(FolderOf(target).string());
+  SyncFolder(Utf8FromPath(FolderOf(target)));
   return true;
 }
 

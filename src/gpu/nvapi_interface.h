@@ -7,7 +7,10 @@
 // hands out every other operation by a 32-bit interface id.
 namespace qnc::nvapi {
 
-#if defined(_WIN32)
+// The driver installs one library per word size on Windows.
+#if defined(_WIN64)
+inline constexpr const char* kDefaultLibraryName = "nvapi64.dll";
+#elif defined(_WIN32)
 inline constexpr const char* kDefaultLibraryName = "nvapi.dll";
 #else
 inline constexpr const char* kDefaultLibraryName = "libnvidia-api.so.1";

@@ -8,6 +8,7 @@
 
 #include "platform/bounded_read.h"
 #include "platform/ipv4.h"
+#include "platform/system_ip_config.h"
 
 namespace qnc {
 
@@ -78,21 +79,33 @@ std::string GatewayFromRouteTable(std::string_view text) {
   return {};
 }
 
-std::string FindGatewayAddress(const std::string& routeTablePath) {
+std::string GatewayFromRouteTableFile(const std::string& routeTablePath) {
   const auto text = ReadText(routeTablePath);
   return text ? GatewayFromRouteTable(*text) : std::string();
 }
 
-int FindSystemDnsServer(std::string& server, const std::string& resolvConfPath,
-                        const std::string& resolvedUpstreamPath) {
+std::optional<std::vector<std::string>> DnsServersFromFiles(const std::string& resolvConfPath,
+                                                            const std::string& resolvedUpstreamPath) {
   auto servers = ReadNameservers(resolvConfPath);
-  if (!servers) return 0;
+  if (!servers) return std::nullopt;
   const bool onlyStub = servers->size() == 1 && servers->front() == kResolvedStubAddress;
   if (onlyStub) {
     if (auto upstream = ReadNameservers(resolvedUpstreamPath); upstream && !upstream->empty()) {
       servers = std::move(upstream);
     }
   }
+  return servers;
+}
+
+std::string FindGatewayAddress(const std::string& routeTablePath) {
+  return routeTablePath == kRouteTablePath ? SystemGatewayAddress() : GatewayFromRouteTableFile(routeTablePath);
+}
+
+int FindSystemDnsServer(std::string& server, const std::string& resolvConfPath,
+                        const std::string& resolvedUpstreamPath) {
+  const bool system = resolvConfPath == kResolvConfPath && resolvedUpstreamPath == kResolvedUpstreamPath;
+  const auto servers = system ? SystemDnsServers() : DnsServersFromFiles(resolvConfPath, resolvedUpstreamPath);
+  if (!servers) return 0;
   if (!servers->empty()) server = servers->front();
   return 1;
 }

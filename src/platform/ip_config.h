@@ -5,6 +5,9 @@
 
 namespace qnc {
 
+// The system's own configuration. On Linux these are the files it lives in; on
+// Windows, where IP Helper keeps it, a lookup given these default paths asks IP
+// Helper instead, and any other path is a file in the Linux format (tests).
 inline constexpr const char* kRouteTablePath = "/proc/net/route";
 inline constexpr const char* kResolvConfPath = "/etc/resolv.conf";
 inline constexpr const char* kResolvedUpstreamPath = "/run/systemd/resolve/resolv.conf";

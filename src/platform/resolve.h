@@ -17,6 +17,10 @@ inline constexpr std::size_t kMaxHostNameLength = 253;
 // Callers that share the system resolver hold their resolver lock around it.
 std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host);
 
+// The address of a dotted text, in any form the system's lookup reads, without
+// a query; nothing for a name.
+std::optional<Ipv4NetOrder> ResolveNumericIpv4(std::string_view host);
+
 // A blocking lookup of one host, as ResolveIpv4 makes it; tests put in their own.
 using HostLookup = std::function<std::optional<Ipv4NetOrder>(std::string_view host)>;
 

@@ -1,12 +1,19 @@
 #pragma once
+#include <cstdint>
 #include <stop_token>
 #include <utility>
 
 namespace qnc {
 
-// The operating system's socket descriptor.
+// The operating system's socket descriptor: a file descriptor, or Winsock's
+// SOCKET (an unsigned handle whose invalid value has every bit set).
+#if defined(_WIN32)
+using NativeSocket = std::uintptr_t;
+inline constexpr NativeSocket kInvalidSocket = ~NativeSocket{0};
+#else
 using NativeSocket = int;
 inline constexpr NativeSocket kInvalidSocket = -1;
+#endif
 
 // Owns one socket and closes it when it goes away.
 class SocketHandle {
@@ -36,7 +43,7 @@ enum class WaitResult { kReady, kTimedOut, kStopped, kError };
 WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
 WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
 
-// The last socket error number of this thread.
+// The last socket error number of this thread (errno; WSAGetLastError on Windows).
 int LastSocketError();
 // True for the error of a send or receive whose time-out passed.
 bool IsTimeoutError(int error);

@@ -132,12 +132,19 @@ TEST(ProbeSession, MeasuresTheGivenRowsOnLoopback) {
   EXPECT_EQ(text.find("\"pass\":3"), std::string::npos) << "nothing past the last pass";
 }
 
+// A device that a plain read would never finish (or, on Windows, a device at all).
+#if defined(_WIN32)
+constexpr const char* kDevice = "NUL";
+#else
+constexpr const char* kDevice = "/dev/zero";
+#endif
+
 TEST(ProbeSession, RefusesAnUnusableConfigurationFile) {
   const auto path = std::filesystem::temp_directory_path() / "qnc-cli-noheader.txt";
   std::ofstream(path) << "no header here\r\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {path.string(), "its first line has no #head"},
-      {"/dev/zero", "it is not a regular file"},  // would otherwise be read without end
+      {kDevice, "it is not a regular file"},  // would otherwise be read without end
   };
   for (const auto& [file, why] : cases) {
     CliOptions options;

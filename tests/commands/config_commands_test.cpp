@@ -14,7 +14,9 @@ namespace {
 using test::TargetsOf;
 using Targets = std::vector<std::string>;
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(PathFromUtf8(path), std::ios::binary) << text;
+}
 
 class ConfigCommands : public ::testing::Test {
  protected:

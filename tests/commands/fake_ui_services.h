@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands/ui_services.h"
+#include "platform/utf8_path.h"
 #include "probe/probe_session.h"
 
 namespace qnc::test {
@@ -39,7 +40,7 @@ class TempFolder {
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return Utf8FromPath(path_ / PathFromUtf8(name)); }
 
  private:
   std::filesystem::path path_;

@@ -62,12 +62,13 @@ long Number(const char* key, long fallback) {
   return value != nullptr ? std::strtol(value, nullptr, 0) : fallback;
 }
 
-// Whether `wanted` is in the comma-separated list of `key`.
-bool Listed(const char* key, long wanted, int base = 10) {
+// Whether `wanted` is in the comma-separated list of `key`. Items are read as
+// long long: interface ids do not fit a 32-bit long (Windows' long).
+bool Listed(const char* key, long long wanted, int base = 10) {
   const char* at = Value(key);
   while (at != nullptr && *at != '\0' && *at != ';') {
     char* end = nullptr;
-    const long item = std::strtol(at, &end, base);
+    const long long item = std::strtoll(at, &end, base);
     if (end == at) return false;
     if (item == wanted) return true;
     at = *end == ',' ? end + 1 : end;

@@ -14,6 +14,20 @@ inline const std::string kFakeNvapi = QNC_FAKE_NVAPI_PATH;
 inline const std::string kLibraryWithoutEntry = QNC_FAKE_WITHOUT_ENTRY_PATH;
 inline const std::string kNoSuchLibrary = "/nonexistent/libnvidia-api.so.1";
 
+// Sets a variable of this process's environment, which the fake library reads;
+// an empty value removes it. (Windows' C library has no setenv.)
+inline void SetEnvironmentValue(const char* name, const std::string& value) {
+#if defined(_WIN32)
+  ::_putenv_s(name, value.c_str());
+#else
+  if (value.empty()) {
+    ::unsetenv(name);
+  } else {
+    ::setenv(name, value.c_str(), 1);
+  }
+#endif
+}
+
 // Chooses the fake driver's behaviour and collects the events it logs. Set the
 // scenario before the code under test runs: the fake reads it on every call.
 class FakeNvapiTest : public ::testing::Test {
@@ -26,17 +40,17 @@ class FakeNvapiTest : public ::testing::Test {
     }
     logPath_ = std::filesystem::path(::testing::TempDir()) / ("fake_nvapi_" + name + ".log");
     std::filesystem::remove(logPath_);
-    ::setenv("QNC_FAKE_NVAPI_LOG", logPath_.c_str(), 1);
+    SetEnvironmentValue("QNC_FAKE_NVAPI_LOG", logPath_.string());
     UseScenario("");
   }
 
   void TearDown() override {
-    ::unsetenv("QNC_FAKE_NVAPI_LOG");
-    ::unsetenv("QNC_FAKE_NVAPI");
+    SetEnvironmentValue("QNC_FAKE_NVAPI_LOG", "");
+    SetEnvironmentValue("QNC_FAKE_NVAPI", "");
     std::filesystem::remove(logPath_);
   }
 
-  static void UseScenario(const std::string& scenario) { ::setenv("QNC_FAKE_NVAPI", scenario.c_str(), 1); }
+  static void UseScenario(const std::string& scenario) { SetEnvironmentValue("QNC_FAKE_NVAPI", scenario); }
 
   std::vector<std::string> Log() const {
     std::vector<std::string> lines;

@@ -4,7 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include "platform/sockaddr.h"
+#include "platform/posix/sockaddr.h"
 
 namespace qnc {
 

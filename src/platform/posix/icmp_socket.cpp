@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/sockaddr.h"
+#include "platform/posix/sockaddr.h"
 
 namespace qnc {
 

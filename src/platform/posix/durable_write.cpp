@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace qnc {
 
@@ -30,6 +31,8 @@ NewFileResult WriteNewFileSynced(const std::string& path, std::string_view bytes
   if (!ok) ::unlink(path.c_str());
   return ok ? NewFileResult::kWritten : NewFileResult::kFailed;
 }
+
+bool RenameOver(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 bool SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,0 +1,34 @@
+#include "platform/ipv4.h"
+
+#include <cstdio>
+
+#include "platform/win32/sockets_started.h"
+#include "platform/win32/windows_api.h"
+
+namespace qnc {
+
+Ipv4NetOrder InetAddr(std::string_view text) {
+  if (!SocketsStarted()) return kAllOnesAddress;
+  const std::string copy(text);  // inet_addr needs a terminated string
+  return static_cast<Ipv4NetOrder>(::inet_addr(copy.c_str()));
+}
+
+std::optional<Ipv4NetOrder> ParseDottedQuad(std::string_view text) {
+  if (!SocketsStarted()) return std::nullopt;
+  const std::string copy(text);
+  in_addr address{};
+  if (::inet_pton(AF_INET, copy.c_str(), &address) != 1) return std::nullopt;
+  return static_cast<Ipv4NetOrder>(address.s_addr);
+}
+
+std::string FormatIpv4(Ipv4NetOrder address) {
+  const auto host = ntohl(address);
+  char text[16];
+  std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", (host >> 24) & 0xFFu, (host >> 16) & 0xFFu,
+                (host >> 8) & 0xFFu, host & 0xFFu);
+  return text;
+}
+
+bool IsLoopback(Ipv4NetOrder address) { return (ntohl(address) >> 24) == 127u; }
+
+}  // namespace qnc

@@ -1,0 +1,74 @@
+#include "platform/socket_handle.h"
+
+#include <algorithm>
+
+#include "platform/ticks.h"
+#include "platform/win32/windows_api.h"
+
+namespace qnc {
+
+SocketHandle& SocketHandle::operator=(SocketHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, kInvalidSocket);
+  }
+  return *this;
+}
+
+void SocketHandle::Close() {
+  if (fd_ != kInvalidSocket) {
+    ::closesocket(fd_);
+    fd_ = kInvalidSocket;
+  }
+}
+
+void SocketHandle::Shutdown() const {
+  if (fd_ != kInvalidSocket) ::shutdown(fd_, SD_BOTH);
+}
+
+namespace {
+
+constexpr int kStopSliceMs = 50;
+
+enum class Direction { kRead, kWrite };
+
+WaitResult WaitFor(NativeSocket socket, Direction direction, int timeoutMs, std::stop_token stop) {
+  const std::uint32_t start = TickCount();
+  for (;;) {
+    if (stop.stop_requested()) return WaitResult::kStopped;
+    const auto elapsed = static_cast<int>(TickCount() - start);
+    const int left = timeoutMs - elapsed;
+    if (left <= 0) return WaitResult::kTimedOut;
+    const int slice = stop.stop_possible() ? std::min(left, kStopSliceMs) : left;
+    fd_set watched;
+    FD_ZERO(&watched);
+    FD_SET(socket, &watched);
+    // A connect that failed shows in the exception set, not the write set.
+    fd_set failed;
+    FD_ZERO(&failed);
+    FD_SET(socket, &failed);
+    timeval wait{slice / 1000, (slice % 1000) * 1000};
+    const int ready = direction == Direction::kRead ? ::select(0, &watched, nullptr, nullptr, &wait)
+                                                    : ::select(0, nullptr, &watched, &failed, &wait);
+    if (ready > 0) return WaitResult::kReady;
+    if (ready == SOCKET_ERROR) return WaitResult::kError;
+  }
+}
+
+}  // namespace
+
+WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
+  return WaitFor(fd, Direction::kRead, timeoutMs, std::move(stop));
+}
+
+WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop) {
+  return WaitFor(fd, Direction::kWrite, timeoutMs, std::move(stop));
+}
+
+int LastSocketError() { return ::WSAGetLastError(); }
+
+// A blocking call past its SO_RCVTIMEO/SO_SNDTIMEO fails with WSAETIMEDOUT;
+// a non-blocking one that would wait, with WSAEWOULDBLOCK.
+bool IsTimeoutError(int error) { return error == WSAETIMEDOUT || error == WSAEWOULDBLOCK; }
+
+}  // namespace qnc
