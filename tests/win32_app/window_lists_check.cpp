@@ -1,6 +1,7 @@
 // Reads the three list views of a running main window from outside its
 // process, as a user sees them, and checks that they hold the default rows
-// under the table captions. Prints every row it read (UTF-8, tab-separated).
+// under the table captions (targets, and the game rows' descriptions).
+// Prints every row it read (UTF-8, tab-separated).
 // Usage: qnc_window_lists_check [SECONDS]  (how long to wait for the window; default 30)
 // Exit status 0 when the lists match, 1 when not, 2 when the window never came.
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "probe/default_rows.h"
+#include "probe/probe_table.h"
 #include "probe/table_schema.h"
 #include "remote_window.h"
 #include "ui/control_ids.h"
@@ -58,6 +60,15 @@ bool CheckTable(HWND window, TableKind kind, int listId, const std::vector<qnc::
     if (target != expected[row].target) {
       Print("  row " + std::to_string(row) + ": '" + target + "', expected '" + expected[row].target + "'\n");
       same = false;
+    }
+    // The game rows' descriptions: no worker writes them.
+    for (const auto& [column, text] : expected[row].cells) {
+      if (kind != TableKind::kGame || column != qnc::cell::kGameDescription) continue;
+      const std::string shown = reader.Cell(static_cast<int>(row), column);
+      if (shown != text) {
+        Print("  row " + std::to_string(row) + " description: '" + shown + "', expected '" + text + "'\n");
+        same = false;
+      }
     }
   }
   return same;
