@@ -46,7 +46,7 @@ if [[ -n ${QNC_WINE_SCREENSHOT:-} ]]; then
 fi
 
 if [[ -n $behaviour ]]; then
-  timeout 120 wine "$behaviour" || status=1
+  timeout 120 wine "$behaviour" "$(winepath -w "$exe")" || status=1
 fi
 
 # Esc in the main window ends the program.

@@ -5,16 +5,18 @@
 // a double click on the tray icon bringing it back, Enter doing nothing, and
 // a ping row added through the context menu's input box and deleted again,
 // the tray icon's right click (the lists saved, then its menu), and the LAN
-// test window in both modes.
-// Usage: qnc_window_behaviour_check
+// test window in both modes; and, given the program, a second copy's warning.
+// Usage: qnc_window_behaviour_check [PROGRAM.exe]  (given: a second copy is started too)
 // Exit status 0 when every step behaved, 1 when not, 2 when there is no window.
 #include <windows.h>
 // After windows.h:
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "commands/lan_presets.h"
+#include "commands/running_copy_check.h"
 #include "config/config_file.h"
 #include "remote_window.h"
 #include "ui/control_ids.h"
@@ -136,9 +138,63 @@ void CheckTrayRightClick(HWND main) {
          "Esc dismisses the menu and the program runs on");
 }
 
+// Every top-level window with exactly this title.
+std::vector<HWND> WindowsTitled(const std::string& title) {
+  struct Search {
+    std::wstring title;
+    std::vector<HWND> found;
+  } search{qnc::Utf16(title), {}};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& wanted = *reinterpret_cast<Search*>(context);
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (wanted.title == text) wanted.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A second copy started beside the running one warns first, then opens a
+// window of its own all the same; Esc ends that copy alone.
+void CheckSecondCopy(HWND main, const std::wstring& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &started) == FALSE) {
+    Expect(false, "a second copy starts");
+    return;
+  }
+  HWND warning = qnc::remote::WaitForShownWindow(qnc::kRunningCopyCaption, kStepLimitMs);
+  wchar_t text[256] = {};
+  if (warning != nullptr) GetDlgItemTextW(warning, 0xFFFF, text, 256);
+  Expect(warning != nullptr && qnc::Utf8(text) == qnc::kRunningCopyText,
+         std::string("a second copy warns '") + qnc::kRunningCopyText + "'");
+  if (warning != nullptr) PostMessageW(warning, WM_COMMAND, IDOK, 0);
+  HWND second = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : WindowsTitled(qnc::kMainWindowTitle)) {
+          if (window != main && IsWindowVisible(window) != FALSE) second = window;
+        }
+        return second != nullptr;
+      },
+      kStepLimitMs);
+  Expect(second != nullptr, "after the warning the second copy opens its own window");
+  if (second != nullptr) PostMessageW(second, WM_COMMAND, IDCANCEL, 0);
+  const bool ended = WaitForSingleObject(started.hProcess, kStepLimitMs) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(started.hProcess, 1);
+  Expect(ended && IsWindowVisible(main) != FALSE, "Esc ends the second copy; the first runs on");
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   HWND main = qnc::remote::WaitForShownWindow(qnc::kMainWindowTitle, 30000);
   if (main == nullptr) {
     Print(std::string("no window titled ") + qnc::kMainWindowTitle + "\n");
@@ -163,6 +219,7 @@ int wmain() {
 
   CheckAddAndDeleteRow(main);
   CheckTrayRightClick(main);
+  if (argc > 1) CheckSecondCopy(main, argv[1]);
   CheckLanWindow(main, qnc::id::kLanServer, std::string(qnc::kLanServerPreset), true);
   CheckLanWindow(main, qnc::id::kLanClient, std::string(qnc::kLanClientPreset), false);
   Print(failures == 0 ? "the window behaved\n" : std::to_string(failures) + " steps failed\n");
