@@ -3,9 +3,10 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 
-#include "app/table_columns.h"
 #include "probe/failure_reason.h"
+#include "ui/table_columns.h"
 #include "probe/table_schema.h"
+#include "ui/table_columns.h"
 
 // Start-up diagnostics, off unless enabled through Qt's logging rules
 // ("qnc.app.startup.info=true"): the moment the first worker result reaches a table.

@@ -4,8 +4,8 @@
 #include <QTableView>
 
 #include "app/probe_table_model.h"
-#include "app/table_columns.h"
 #include "app/table_copy.h"
+#include "ui/table_columns.h"
 
 namespace qnc {
 

@@ -46,8 +46,8 @@ CopyLockSlots::Attempt RunningCopyLock::TryTake(int slot) {
 void RunningCopyLock::Release(int slot) { held_.erase(slot); }
 
 std::unique_ptr<QMessageBox> MakeRunningCopyWarning() {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("注意"),
-                                           QStringLiteral("工具已经运行，可能在右下角托盘，马上打开"), QMessageBox::Ok);
+  auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString::fromUtf8(kRunningCopyCaption),
+                                           QString::fromUtf8(kRunningCopyText), QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Ok);
   return box;
 }

@@ -25,4 +25,9 @@ inline constexpr int kCopyLockSlots = 16;
 // then, but starts all the same.
 bool TakeSlotAndFindOtherCopies(CopyLockSlots& slots);
 
+// The warning box a copy shows when it finds another one running: its
+// caption and its text, with an OK button only.
+inline constexpr const char* kRunningCopyCaption = "注意";
+inline constexpr const char* kRunningCopyText = "工具已经运行，可能在右下角托盘，马上打开";
+
 }  // namespace qnc

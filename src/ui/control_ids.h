@@ -61,9 +61,14 @@ inline constexpr int kDeleteGameServer = 32778;
 inline constexpr int kCheckMenu = 32780;
 inline constexpr int kLanServer = 32783;
 inline constexpr int kLanClient = 32784;
+// The About item that the main window appends to its system menu, where the
+// platform lets a program add one.
+inline constexpr int kAboutSystemCommand = 0x10;
 }  // namespace id
 
 // The main window's title; start-up also names its single-instance lock after it.
 inline constexpr const char* kMainWindowTitle = "Quorix路由测试工具";
+// The text of the system menu's About item (access key A).
+inline constexpr const char* kAboutSystemMenuText = "关于 QUORIX_NET_CHECK(&A)...";
 
 }  // namespace qnc

@@ -1,9 +1,11 @@
 #include "web/page_addresses.h"
 
+#include "ui/page_addresses.h"
+
 namespace qnc {
 
-QString PubgPageAddress() { return QStringLiteral("http://www.quorix.com/cloud_quorix/PUBG.html"); }
+QString PubgPageAddress() { return QString::fromUtf8(kPubgPageAddress); }
 
-QString LolStatusPageAddress() { return QStringLiteral("http://game.qq.com/act/a20150326dqpd/index.htm"); }
+QString LolStatusPageAddress() { return QString::fromUtf8(kLolStatusPageAddress); }
 
 }  // namespace qnc

@@ -3,11 +3,9 @@
 
 namespace qnc {
 
-// The two game pages the main window's buttons show (plain http).
-// The PUBG page on the maker's own web host (button "PUBG").
+// The two game pages the main window's buttons show, as the web window takes
+// them (ui/page_addresses.h holds the addresses for every front end).
 QString PubgPageAddress();
-// League of Legends' status page on its publisher's site, the same host as the
-// game site row of the DNS and ping tables (button "LOL状态").
 QString LolStatusPageAddress();
 
 }  // namespace qnc

@@ -1,4 +1,4 @@
-#include "app/table_columns.h"
+#include "ui/table_columns.h"
 
 namespace qnc {
 

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The start-up check, run inside wine_x_session.sh: starts the program, waits
+# for the window with the exact title, checks its lists from outside the
+# process, optionally takes a picture, drives its boxes, tray and row
+# commands (BEHAVIOUR_CHECK_EXE, when given), then ends it with Esc.
+#
+# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE]
+# QNC_WINE_SCREENSHOT: when set, a command that takes the screen's picture
+#   (with DISPLAY set) once the window has measured for QNC_WINE_SETTLE seconds.
+set -euo pipefail
+exe=$1
+check=$2
+behaviour=${3:-}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# The fixed file of an earlier run would replace the default rows.
+if [[ -d $WINEPREFIX/drive_c/users ]]; then
+  find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Quorix测试工具.txt' -delete
+fi
+
+timeout 120 wine "$exe" >"$log" 2>&1 &
+app=$!
+
+title="Quorix路由测试工具"
+window=""
+for _ in $(seq 300); do
+  window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1 || true)
+  [[ -n $window ]] && break
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+if [[ -z $window ]]; then
+  echo "FAIL: no window titled $title"
+  cat "$log"
+  exit 1
+fi
+echo "window $window titled $title"
+
+status=0
+timeout 60 wine "$check" 30 || status=$?
+
+if [[ -n ${QNC_WINE_SCREENSHOT:-} ]]; then
+  sleep "${QNC_WINE_SETTLE:-6}"
+  bash -c "$QNC_WINE_SCREENSHOT"
+fi
+
+if [[ -n $behaviour ]]; then
+  timeout 120 wine "$behaviour" "$(winepath -w "$exe")" || status=1
+fi
+
+# Esc in the main window ends the program.
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window" || true
+xdotool key --clearmodifiers Escape
+for _ in $(seq 150); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$app" 2>/dev/null; then
+  echo "FAIL: Esc did not end the program"
+  kill "$app" 2>/dev/null || true
+  exit 1
+fi
+if ! wait "$app"; then
+  echo "FAIL: the program ended with a failure"
+  cat "$log"
+  exit 1
+fi
+echo "Esc ended the program"
+exit "$status"

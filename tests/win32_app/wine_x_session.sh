@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs a command beside Wine on a private Xvfb screen, inside a private
+# network namespace with loopback only. Wine's sockets are made by the
+# wineserver of the prefix, so that server is started in here too (the
+# prefix is this session's own; one left running from elsewhere is ended
+# first). The prefix is made on first use, with the dialog font "MS Shell
+# Dlg" mapped to a CJK face so the Chinese texts render.
+#
+# Usage: wine_x_session.sh COMMAND [ARGS...]
+# QNC_WINE_GUI_PREFIX: the prefix (default: wineprefix-gui in the working folder).
+# Exit status: the command's; 77 when skipped (not root, or a tool is missing).
+set -euo pipefail
+if [[ -z ${QNC_WINE_SESSION_INSIDE:-} ]]; then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "skipped: needs root for a private network namespace"
+    exit 77
+  fi
+  for tool in wine wineserver wineboot Xvfb xdotool unshare ip timeout; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+  done
+  export WINEPREFIX=$(realpath -m "${QNC_WINE_GUI_PREFIX:-wineprefix-gui}")
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" QNC_WINE_SESSION_INSIDE=1
+  exec unshare --net bash "$0" "$@"
+fi
+
+ip link set lo up
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+  timeout 20 wineserver -k 2>/dev/null || true
+  if [[ -n $xvfb ]]; then kill "$xvfb" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+timeout 20 wineserver -k 2>/dev/null || true
+
+for _ in $(seq 20); do
+  number=$((100 + RANDOM % 400))
+  [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]] || break
+done
+Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [[ -S /tmp/.X11-unix/X$number ]] && break; sleep 0.1; done
+export DISPLAY=:$number
+
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+  mkdir -p "$WINEPREFIX"
+  timeout 180 wineboot --init >/dev/null 2>&1
+fi
+for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
+  timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+done
+# Wine draws the window frames itself (there is no window manager here), so
+# a picture shows the title bar too.
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+status=0
+"$@" || status=$?
+exit "$status"
