@@ -4,7 +4,6 @@
 #include <QMetaObject>
 
 #include "probe/failure_reason.h"
-#include "ui/table_columns.h"
 #include "probe/table_schema.h"
 #include "ui/table_columns.h"
 
