@@ -53,12 +53,26 @@ class DnsResponder {
     return queries_;
   }
 
+  // How long each answered query was held between its arrival and its reply,
+  // in the order of the replies: the part of a round trip that the responder
+  // adds, as it really was (a sleep overshoots its delay).
+  std::vector<std::chrono::nanoseconds> Holds() const {
+    std::lock_guard lock(mutex_);
+    return holds_;
+  }
+
+  void ClearHolds() {
+    std::lock_guard lock(mutex_);
+    holds_.clear();
+  }
+
  private:
   void Serve(std::stop_token stop) {
     std::uint8_t buffer[1500];
     while (!stop.stop_requested()) {
       const auto datagram = socket_->ReceiveFrom(buffer, 100, stop);
       if (!datagram || datagram->length < 12) continue;
+      const auto arrived = std::chrono::steady_clock::now();
       const std::uint16_t id = static_cast<std::uint16_t>((buffer[0] << 8) | buffer[1]);
       const std::string name = QueryName(buffer, datagram->length);
       ScriptedAnswer answer;
@@ -76,7 +90,10 @@ class DnsResponder {
       if (answer.straysFirst) SendStrays(*datagram, id, reply);
       if (answer.kind == ScriptedAnswer::Kind::kSilent) continue;
       if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
+      const auto held = std::chrono::steady_clock::now() - arrived;
       socket_->SendTo(datagram->from, datagram->fromPort, reply);
+      std::lock_guard lock(mutex_);
+      holds_.push_back(held);
     }
   }
 
@@ -94,6 +111,7 @@ class DnsResponder {
   std::map<std::string, ScriptedAnswer> script_;
   std::function<void(const std::string&)> onQuery_;
   int queries_ = 0;
+  std::vector<std::chrono::nanoseconds> holds_;
   std::jthread thread_;
 };
 
