@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace qnc {
@@ -12,6 +13,16 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string ErrorText(int error) { return error != 0 ? std::strerror(error) : "write failed"; }
+
+// Whether the last byte of a file that is not empty is a line break (an
+// unreadable file counts as ending in one: then only appending can tell).
+bool EndsWithLineBreak(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.seekg(-1, std::ios::end)) return true;
+  char last = '\n';
+  in.get(last);
+  return !in || last == '\n';
+}
 
 }  // namespace
 
@@ -38,9 +49,13 @@ std::unique_ptr<CsvFile> CsvFile::Open(const std::string& path, std::string_view
     whyNot = error.message();
     return nullptr;
   }
+  std::lock_guard lock(csv->mutex_);
   if (size == 0) {
-    std::lock_guard lock(csv->mutex_);
     if (!csv->AppendLocked(header, whyNot)) return nullptr;
+  } else if (!EndsWithLineBreak(path)) {
+    // Another program (or a cut copy) left the last line open: close it, so
+    // that our first line does not join it.
+    if (!csv->AppendLocked("\n", whyNot)) return nullptr;
   }
   return csv;
 }

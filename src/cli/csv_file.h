@@ -15,7 +15,8 @@ namespace qnc {
 class CsvFile {
  public:
   // Opens (creating) the regular file at path for appending and writes the
-  // header when the file is empty. Nothing, with the reason in whyNot, when it
+  // header when the file is empty, or a line break first when its last line
+  // has none. Nothing, with the reason in whyNot, when it
   // is no regular file or cannot be opened or written.
   static std::unique_ptr<CsvFile> Open(const std::string& path, std::string_view header, std::string& whyNot);
 

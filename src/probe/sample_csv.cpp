@@ -13,11 +13,20 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-// One CSV field of free text.
+// A spreadsheet takes a cell that starts with one of these for a formula
+// (and runs it); a target name is free text from the rows or a file.
+bool StartsLikeAFormula(std::string_view text) {
+  return !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@');
+}
+
+// One CSV field of free text. Control characters (tab and carriage return
+// among them) never reach the field, and a field that would start a formula
+// starts with a quote mark instead, which spreadsheets show as text.
 std::string CsvField(std::string_view text) {
   const std::string valid = ToValidUtf8(text);
   std::string field;
-  field.reserve(valid.size() + 2);
+  field.reserve(valid.size() + 3);
+  if (StartsLikeAFormula(valid)) field += '\'';
   bool quote = false;
   for (const char c : valid) {
     const auto byte = static_cast<unsigned char>(c);

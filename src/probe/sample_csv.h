@@ -19,8 +19,9 @@ namespace qnc {
 std::string_view SampleCsvHeader();
 
 // One sample's line, with its line end. The target is made a single line of
-// valid UTF-8 (control characters and malformed bytes become U+FFFD) and
-// quoted when it holds a comma or a quote.
+// valid UTF-8 (control characters and malformed bytes become U+FFFD),
+// quoted when it holds a comma or a quote, and led by ' when it starts with
+// =, +, - or @, so that a spreadsheet never runs it as a formula.
 std::string FormatSampleCsv(TableKind table, std::string_view target, const Sample& sample);
 
 // ISO 8601 local time with milliseconds and the offset from UTC:

@@ -41,6 +41,27 @@ TEST(CliHistory, ACsvFileThatCannotBeOpenedEndsTheRunAtOnce) {
   }
 }
 
+// A file left without a final line break (by another program, or cut off)
+// gets one before the first new line; the header is not written again.
+TEST(CliHistory, AppendingStartsOnALineOfItsOwn) {
+  TempFile csv("qnc-cli-open-line.csv");
+  { std::ofstream(csv.Path(), std::ios::binary) << "time,table,target,round_trip_ms,outcome,reason\nhalf a line"; }
+  const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
+  CliOptions options;
+  options.game = {closed};
+  options.dnsServer = "127.0.0.1";
+  options.csvPath = csv.Path().string();
+  options.passes = 1;
+  std::ostringstream out, err;
+  ProbeSessionEnvironment environment{out, err};
+  ASSERT_EQ(RunProbeSession(options, environment), 0) << err.str();
+  const auto lines = Lines(csv.Path());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "time,table,target,round_trip_ms,outcome,reason");
+  EXPECT_EQ(lines[1], "half a line");
+  EXPECT_TRUE(lines[2].ends_with(",game," + closed + ",,failed,refused")) << lines[2];
+}
+
 // A file that fills up mid-run (here: a file size limit in a child process)
 // keeps only whole lines, and the run ends with status 1 and a message.
 TEST(CliHistory, AFullFileKeepsWholeLinesAndEndsTheRun) {

@@ -80,6 +80,14 @@ TEST(SampleCsv, LinesAreWholeAndQuotedWhereNeeded) {
        "2023-11-14T22:13:20.123+00:00,dns,x\xEF\xBF\xBD\xEF\xBF\xBDy\xEF\xBF\xBD,,failed,bad_name\n"},
       {TableKind::kPing, "超时.example", Sample{kMoment, 1'000'000, FailureReason::kNone},
        "2023-11-14T22:13:20.123+00:00,ping,超时.example,1000.000,answered,ok\n"},
+      // A target a spreadsheet would run as a formula is written as text.
+      {TableKind::kDns, "=HYPERLINK(\"x\")", answered,
+       "2023-11-14T22:13:20.123+00:00,dns,\"'=HYPERLINK(\"\"x\"\")\",12.345,answered,ok\n"},
+      {TableKind::kGame, "+1:80", refused, "2023-11-14T22:13:20.123+00:00,game,'+1:80,,failed,refused\n"},
+      {TableKind::kPing, "-x", answered, "2023-11-14T22:13:20.123+00:00,ping,'-x,12.345,answered,ok\n"},
+      {TableKind::kPing, "@x", answered, "2023-11-14T22:13:20.123+00:00,ping,'@x,12.345,answered,ok\n"},
+      {TableKind::kPing, "\t=x", answered, "2023-11-14T22:13:20.123+00:00,ping,\xEF\xBF\xBD=x,12.345,answered,ok\n"},
+      {TableKind::kPing, "a=b-c", answered, "2023-11-14T22:13:20.123+00:00,ping,a=b-c,12.345,answered,ok\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatSampleCsv(c.table, c.target, c.sample), c.line) << c.target;
 }
