@@ -84,6 +84,9 @@ int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPo
   block.replyTimeoutMs = replyTimeoutMs;
   block.socket = UdpSocket::Open();
   if (!block.socket) return -1;
+  // A server with nothing on its port answers at once with an ICMP refusal;
+  // without this the query would wait out its whole time-out.
+  block.socket->ReportDeliveryErrors();
   std::int32_t current = dnsQueryId.load();
   while (current > 10 && !dnsQueryId.compare_exchange_weak(current, 0)) {
   }
@@ -133,6 +136,20 @@ int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domai
     const auto datagram = block.socket->ReceiveFrom(std::span(block.reply.data(), block.reply.size() - 1),
                                                     block.replyTimeoutMs - waited, stop);
     if (!datagram) continue;
+    if (datagram->delivery != UdpSocket::Delivery::kDatagram) {
+      // The network turned our query away: nothing listens at the server's
+      // port, or the server cannot be reached. Word about another datagram
+      // (an earlier query, another destination) does not end the wait.
+      const std::span<const std::uint8_t> returned(block.reply.data(), datagram->length);
+      if (datagram->from != block.serverAddress || datagram->fromPort != block.serverPort ||
+          DnsMessageId(returned) != block.queryId) {
+        continue;
+      }
+      block.repliedAt = std::chrono::steady_clock::now();
+      block.failure =
+          datagram->delivery == UdpSocket::Delivery::kRefused ? FailureReason::kRefused : FailureReason::kUnreachable;
+      return -1;
+    }
     // Stray datagrams (another sender, another query, a fragment) do not end
     // the wait: the server's reply may still come.
     if (datagram->from != block.serverAddress || datagram->fromPort != block.serverPort) continue;

@@ -75,8 +75,10 @@ bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block);
 // (network byte order) when the reply gave one, -1 otherwise, at once without
 // sending when the domain is refused. Datagrams that cannot be the reply
 // (another sender, another identifier, shorter than header and question) are
-// ignored while the wait lasts. The block's sentAt, repliedAt and failure
-// say how it went.
+// ignored while the wait lasts. Word from the network that the query was
+// turned away (nothing listens at the server's port, the server cannot be
+// reached) ends the wait at once with -1, where the system reports it. The
+// block's sentAt, repliedAt and failure say how it went.
 int DnsQuery(DnsQueryBlock& block, Ipv4NetOrder& address, std::string_view domain, std::stop_token stop = {});
 
 // Why a reply to our query gave no address: the name does not exist (NXDOMAIN)

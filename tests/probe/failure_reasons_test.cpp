@@ -10,6 +10,8 @@
 
 #include "platform/icmp_socket.h"
 #include "platform/tcp_socket.h"
+#include "platform/udp_socket.h"
+#include "probe/dns_client.h"
 #include "probe/dns_responder.h"
 #include "probe/icmp_probe.h"
 #include "probe/probe_session.h"
@@ -121,6 +123,30 @@ TEST(FailureReasons, EveryTableRecordsWhyAProbeFailed) {
   // A query that waited out its time-out took that long to fail; one never sent took no time.
   EXPECT_GE(heard.Last(TableKind::kDns, "quiet.test")->second.roundTripUs, 290'000u);
   EXPECT_EQ(heard.Last(TableKind::kDns, "a..b")->second.roundTripUs, 0u);
+}
+
+// A DNS server address with nothing on its port answers our query with an
+// ICMP port unreachable: the query fails at once as refused instead of
+// waiting out its time-out, and a second query on the same socket does too.
+TEST(FailureReasons, ADnsPortWithNothingOnItIsRefusedAtOnce) {
+  if (!UdpSocket::Open()->ReportDeliveryErrors()) {
+    GTEST_SKIP() << "this system does not say which destination turned a datagram away";
+  }
+  std::uint16_t closedPort = 0;
+  {
+    auto socket = UdpSocket::Open();
+    ASSERT_TRUE(socket && socket->Bind(kLoopback, 0));
+    closedPort = socket->LocalPort();
+  }
+  DnsQueryBlock block;
+  ASSERT_EQ(DnsOpen("127.0.0.1", block, closedPort, 20'000), 0);
+  for (const char* name : {"first.test", "second.test"}) {
+    SCOPED_TRACE(name);
+    Ipv4NetOrder address = 0;
+    EXPECT_EQ(DnsQuery(block, address, name), -1);
+    EXPECT_EQ(block.failure, FailureReason::kRefused) << FailureLabel(block.failure);
+    EXPECT_LT(block.repliedAt - block.sentAt, 10s) << "ended by the refusal, not by the 20 s time-out";
+  }
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ bool UdpSocket::Bind(Ipv4NetOrder address, std::uint16_t port) {
 
 std::uint16_t UdpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); }
 
+// Winsock reports a port unreachable only as WSAECONNRESET on a later receive,
+// with no word of which destination refused, so a refusal could not be told
+// from one meant for another datagram: such reports stay off (see Open).
+bool UdpSocket::ReportDeliveryErrors() { return false; }
+
 bool UdpSocket::SendTo(Ipv4NetOrder address, std::uint16_t port, std::span<const std::uint8_t> bytes) {
   const sockaddr_in to = MakeSockaddr(address, port);
   const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(bytes.data()), WinsockLength(bytes.size()), 0,
