@@ -16,6 +16,25 @@ namespace qnc {
 namespace {
 
 constexpr PerTable<int> kListIds{id::kDnsTable, id::kPingTable, id::kGameTable};
+// The last column keeps at least this much when the columns are fitted.
+constexpr int kNarrowestLastColumnPx = 40;
+
+// The columns' pixel widths are made for the dialog font's usual metrics; with
+// a font a little wider than that (Wine's substitute for "MS Shell Dlg", a
+// large-font setting) the list gets narrower than its columns and shows a
+// horizontal scroll bar over its last rows. Then the last column gives up the
+// overflow, with room kept for a vertical scroll bar once rows fill the list.
+void FitColumnsToList(HWND list, int columnCount) {
+  if (columnCount == 0) return;
+  RECT client{};
+  GetClientRect(list, &client);
+  const int room = (client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL);
+  int total = 0;
+  for (int index = 0; index < columnCount; ++index) total += ListView_GetColumnWidth(list, index);
+  if (total <= room) return;
+  const int last = ListView_GetColumnWidth(list, columnCount - 1);
+  ListView_SetColumnWidth(list, columnCount - 1, std::max(last - (total - room), kNarrowestLastColumnPx));
+}
 
 }  // namespace
 
@@ -42,7 +61,8 @@ void TableLists::Attach(HWND window) {
     ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     const auto& columns = TableColumns(kind);
     const auto& schema = SchemaOf(kind).columns;
-    for (std::size_t index = 0; index < columns.size() && index < schema.size(); ++index) {
+    const std::size_t columnCount = std::min(columns.size(), schema.size());
+    for (std::size_t index = 0; index < columnCount; ++index) {
       std::wstring caption = Utf16(schema[index].caption);
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
@@ -52,6 +72,7 @@ void TableLists::Attach(HWND window) {
       column.iSubItem = static_cast<int>(index);
       ListView_InsertColumn(list, static_cast<int>(index), &column);
     }
+    FitColumnsToList(list, static_cast<int>(columnCount));
     pending_[kind].store(false);
     session_.Table(kind).SetCellChangedListener([this, kind] {
       // On the writing thread: one notice waits at a time; the window reads

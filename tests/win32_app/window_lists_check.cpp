@@ -1,6 +1,8 @@
 // Reads the three list views of a running main window from outside its
 // process, as a user sees them, and checks that they hold the default rows
-// under the table captions (targets, and the game rows' descriptions).
+// under the table captions (targets, and the game rows' descriptions), and
+// that no list is wider in its columns than in its window (no horizontal
+// scroll bar).
 // Prints every row it read (UTF-8, tab-separated).
 // Usage: qnc_window_lists_check [SECONDS]  (how long to wait for the window; default 30)
 // Exit status 0 when the lists match, 1 when not, 2 when the window never came.
@@ -33,6 +35,10 @@ bool CheckTable(HWND window, TableKind kind, int listId, const std::vector<qnc::
     return false;
   }
   bool same = true;
+  if ((GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0) {
+    Print("list " + std::to_string(listId) + ": shows a horizontal scroll bar\n");
+    same = false;
+  }
   const auto& columns = qnc::SchemaOf(kind).columns;
   for (std::size_t column = 0; column < columns.size(); ++column) {
     const std::string caption = reader.Caption(static_cast<int>(column));
