@@ -2,15 +2,17 @@
 # The start-up check, run inside wine_x_session.sh: starts the program, waits
 # for the window with the exact title, checks its lists from outside the
 # process, optionally takes a picture, drives its boxes, tray and row
-# commands (BEHAVIOUR_CHECK_EXE, when given), then ends it with Esc.
+# commands (BEHAVIOUR_CHECK_EXE, when given), exports and imports its lists
+# through the file dialogs (DIALOGS_CHECK_EXE, when given), then ends it with Esc.
 #
-# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE]
+# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE [DIALOGS_CHECK_EXE]]
 # QNC_WINE_SCREENSHOT: when set, a command that takes the screen's picture
 #   (with DISPLAY set) once the window has measured for QNC_WINE_SETTLE seconds.
 set -euo pipefail
 exe=$1
 check=$2
 behaviour=${3:-}
+dialogs=${4:-}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -47,6 +49,9 @@ fi
 
 if [[ -n $behaviour ]]; then
   timeout 120 wine "$behaviour" "$(winepath -w "$exe")" || status=1
+fi
+if [[ -n $dialogs ]]; then
+  timeout 120 wine "$dialogs" || status=1
 fi
 
 # Esc in the main window ends the program.
