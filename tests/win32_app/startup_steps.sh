@@ -3,9 +3,11 @@
 # for the window with the exact title, checks its lists from outside the
 # process, optionally takes a picture, drives its boxes, tray and row
 # commands (BEHAVIOUR_CHECK_EXE, when given), exports and imports its lists
-# through the file dialogs (DIALOGS_CHECK_EXE, when given), then ends it with Esc.
+# through the file dialogs (DIALOGS_CHECK_EXE, when given), runs its LAN
+# client against a Linux `quorix-probe lan-server` (LAN_CHECK_EXE, when given,
+# and QNC_LINUX_PROBE naming the Linux program), then ends it with Esc.
 #
-# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE [DIALOGS_CHECK_EXE]]
+# Usage: startup_steps.sh QUORIX_EXE LISTS_CHECK_EXE [BEHAVIOUR_CHECK_EXE [DIALOGS_CHECK_EXE [LAN_CHECK_EXE]]]
 # QNC_WINE_SCREENSHOT: when set, a command that takes the screen's picture
 #   (with DISPLAY set) once the window has measured for QNC_WINE_SETTLE seconds.
 set -euo pipefail
@@ -13,6 +15,7 @@ exe=$1
 check=$2
 behaviour=${3:-}
 dialogs=${4:-}
+lan=${5:-}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -52,6 +55,29 @@ if [[ -n $behaviour ]]; then
 fi
 if [[ -n $dialogs ]]; then
   timeout 120 wine "$dialogs" || status=1
+fi
+if [[ -n $lan ]]; then
+  if [[ -x ${QNC_LINUX_PROBE:-} ]]; then
+    # The Linux server and the Windows client meet on loopback in this namespace.
+    server_log=$(mktemp)
+    port=10110
+    timeout 90 "$QNC_LINUX_PROBE" lan-server --port "$port" >"$server_log" 2>&1 &
+    server=$!
+    timeout 90 wine "$lan" "$port" || status=1
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    if grep -q "连接IP 127.0.0.1" "$server_log"; then
+      echo "  ok: the Linux lan-server served the Windows client"
+    else
+      echo "  FAIL: the Linux lan-server saw no connection:"
+      cat "$server_log"
+      status=1
+    fi
+    rm -f "$server_log"
+  else
+    echo "FAIL: no Linux quorix-probe for the LAN run (QNC_LINUX_PROBE='${QNC_LINUX_PROBE:-}')"
+    status=1
+  fi
 fi
 
 # Esc in the main window ends the program.
