@@ -1,11 +1,11 @@
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "platform/resolve.h"
 #include "platform/stoppable_wait.h"
+#include "platform/thread_group.h"
 
 namespace qnc {
 
@@ -20,6 +20,23 @@ struct PendingLookup {
   std::optional<Ipv4NetOrder> address;
 };
 
+// The lookup threads of the whole process. A thread outlives the wait of the
+// one that asked when a stop comes first, so it is not joined there; the next
+// lookup joins those that have finished. They are never detached: MinGW-w64's
+// thread library can hand the record of a thread detached just as it ends to
+// another thread, whose join then fails with "No such process". The group is
+// never destroyed, so a lookup still hanging when the process ends ends with
+// it instead of holding up the exit; those that have finished by then are
+// joined on the way out.
+ThreadGroup& LookupThreads() {
+  static auto* const threads = [] {
+    auto* group = new ThreadGroup;
+    std::atexit([] { LookupThreads().JoinFinished(); });
+    return group;
+  }();
+  return *threads;
+}
+
 }  // namespace
 
 std::optional<Ipv4NetOrder> ResolveIpv4UnlessStopped(std::string_view host, std::stop_token stop,
@@ -30,20 +47,17 @@ std::optional<Ipv4NetOrder> ResolveIpv4UnlessStopped(std::string_view host, std:
     if (const auto numeric = ResolveNumericIpv4(host)) return numeric;
   }
   auto pending = std::make_shared<PendingLookup>();
-  try {
-    std::thread([pending, lookup, name = std::string(host)] {
-      std::optional<Ipv4NetOrder> address = lookup ? lookup(name) : ResolveIpv4(name);
-      {
-        std::lock_guard lock(pending->mutex);
-        pending->address = address;
-        pending->done = true;
-      }
-      pending->answered.notify_all();
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to spare: look up here, without the early return on a stop.
-    return lookup ? lookup(host) : ResolveIpv4(host);
-  }
+  const bool started = LookupThreads().Start([pending, lookup, name = std::string(host)](std::stop_token) {
+    std::optional<Ipv4NetOrder> address = lookup ? lookup(name) : ResolveIpv4(name);
+    {
+      std::lock_guard lock(pending->mutex);
+      pending->address = address;
+      pending->done = true;
+    }
+    pending->answered.notify_all();
+  });
+  // No thread to spare: look up here, without the early return on a stop.
+  if (!started) return lookup ? lookup(host) : ResolveIpv4(host);
   std::unique_lock lock(pending->mutex);
   WaitUnlessStopped(pending->answered, lock, std::move(stop), [&pending] { return pending->done; });
   return pending->done ? pending->address : std::nullopt;
