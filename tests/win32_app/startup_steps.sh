@@ -63,13 +63,27 @@ if [[ -n $lan ]]; then
     port=10110
     timeout 90 "$QNC_LINUX_PROBE" lan-server --port "$port" >"$server_log" 2>&1 &
     server=$!
-    timeout 90 wine "$lan" "$port" || status=1
+    timeout 90 wine "$lan" client "$port" || status=1
     kill "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true
     if grep -q "连接IP 127.0.0.1" "$server_log"; then
       echo "  ok: the Linux lan-server served the Windows client"
     else
       echo "  FAIL: the Linux lan-server saw no connection:"
+      cat "$server_log"
+      status=1
+    fi
+    # And the other way: the window serves, a Linux lan-client downloads from it
+    # (it retries until the window listens).
+    timeout 90 wine "$lan" server "$port" &
+    window_check=$!
+    timeout 60 "$QNC_LINUX_PROBE" lan-client --address 127.0.0.1 --port "$port" --mode download --seconds 8 \
+      >"$server_log" 2>&1 || true
+    wait "$window_check" || status=1
+    if grep -Eq "收：[0-9]+\.[0-9]{2}M" "$server_log"; then
+      echo "  ok: the Linux lan-client measured the Windows server"
+    else
+      echo "  FAIL: the Linux lan-client measured nothing:"
       cat "$server_log"
       status=1
     fi
