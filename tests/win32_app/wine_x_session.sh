@@ -23,6 +23,9 @@ if [[ -z ${QNC_WINE_SESSION_INSIDE:-} ]]; then
   exec unshare --net bash "$0" "$@"
 fi
 
+# A step of this script that fails says which one, instead of ending the
+# session without a word.
+trap 'echo "wine_x_session.sh: line $LINENO failed: $BASH_COMMAND"' ERR
 ip link set lo up
 work=$(mktemp -d)
 xvfb=""
@@ -47,14 +50,25 @@ export DISPLAY=:$number
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
   mkdir -p "$WINEPREFIX"
   timeout 180 wineboot --init >/dev/null 2>&1
+  # Lets the processes of the prefix's first start end before anything else runs.
+  timeout 60 wineserver -w || true
 fi
+# A registry value, tried again after a pause: the first Wine program of a
+# session can meet a wineserver that is still starting.
+set_value() {
+  for _ in 1 2 3; do
+    timeout 60 wine reg add "$@" /f >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "FAIL: wine reg add $*"
+  return 1
+}
 for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
-  timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+  set_value 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$face" /d "WenQuanYi Micro Hei"
 done
 # Wine draws the window frames itself (there is no window manager here), so
 # a picture shows the title bar too.
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+set_value 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
 
 status=0
 "$@" || status=$?
