@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 
 namespace qnc {
 
@@ -9,9 +10,17 @@ namespace qnc {
 class DynamicLibrary {
  public:
   DynamicLibrary() = default;
-  ~DynamicLibrary();
-  DynamicLibrary(DynamicLibrary&& other) noexcept;
-  DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+  ~DynamicLibrary() { Close(); }
+  DynamicLibrary(DynamicLibrary&& other) noexcept
+      : handle_(std::exchange(other.handle_, nullptr)), error_(std::move(other.error_)) {}
+  DynamicLibrary& operator=(DynamicLibrary&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, nullptr);
+      error_ = std::move(other.error_);
+    }
+    return *this;
+  }
   DynamicLibrary(const DynamicLibrary&) = delete;
   DynamicLibrary& operator=(const DynamicLibrary&) = delete;
 

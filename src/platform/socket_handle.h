@@ -21,7 +21,13 @@ class SocketHandle {
   SocketHandle() = default;
   explicit SocketHandle(NativeSocket fd) : fd_(fd) {}
   SocketHandle(SocketHandle&& other) noexcept : fd_(std::exchange(other.fd_, kInvalidSocket)) {}
-  SocketHandle& operator=(SocketHandle&& other) noexcept;
+  SocketHandle& operator=(SocketHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      fd_ = std::exchange(other.fd_, kInvalidSocket);
+    }
+    return *this;
+  }
   SocketHandle(const SocketHandle&) = delete;
   SocketHandle& operator=(const SocketHandle&) = delete;
   ~SocketHandle() { Close(); }

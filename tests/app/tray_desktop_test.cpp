@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app_test_support.h"
@@ -27,36 +29,81 @@ namespace {
 using namespace std::chrono_literals;
 using test::ChildProcess;
 
-TEST(TrayDesktop, TheIconAppearsOnCloseAndADoubleClickBringsTheWindowBack) {
-  const std::string xvfb = "/usr/bin/Xvfb";
-  const std::string trayer = "/usr/bin/trayer";
-  if (!test::Executable(xvfb) || !test::Executable(trayer)) GTEST_SKIP() << "needs Xvfb and trayer";
+constexpr const char* kXvfb = "/usr/bin/Xvfb";
+constexpr const char* kTrayer = "/usr/bin/trayer";
+constexpr const char* kOpenbox = "/usr/bin/openbox";
+constexpr const char* kXdotool = "/usr/bin/xdotool";
 
-  int display = 0;
-  const auto server = test::StartXServer(xvfb, display);
-  ASSERT_NE(server, nullptr) << "no X server could start";
-  const std::string name = ":" + std::to_string(display);
-  ChildProcess tray({trayer, "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32"},
-                    {"DISPLAY=" + name});
-  ASSERT_TRUE(tray.Started());
-
-  // The window on that display, with Qt's own X11 tray support (no desktop bus).
-  qputenv("DISPLAY", QByteArray::fromStdString(name));
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-  QTemporaryDir folder;
-  {
+// A desktop of the test's own: an X server, a window manager when asked for,
+// a tray host on the bottom edge, and the application on that display with
+// Qt's own X11 tray support (no desktop bus). Everything ends in reverse
+// order, the application first, so that it lets go of the display before the
+// server ends.
+class TrayDesktop {
+ public:
+  TrayDesktop(const std::string& screen, bool withManager) {
+    server_ = test::StartXServer(kXvfb, display_, screen);
+    if (server_ == nullptr) return;
+    name_ = ":" + std::to_string(display_);
+    if (withManager) {
+      manager_ = std::make_unique<ChildProcess>(std::vector<std::string>{kOpenbox},
+                                                std::vector<std::string>{"DISPLAY=" + name_});
+      if (!manager_->Started()) return;
+    }
+    tray_ = std::make_unique<ChildProcess>(std::vector<std::string>{kTrayer, "--edge", "bottom", "--align", "right",
+                                                                    "--widthtype", "request", "--height", "32"},
+                                           std::vector<std::string>{"DISPLAY=" + name_});
+    if (!tray_->Started()) return;
+    qputenv("DISPLAY", QByteArray::fromStdString(name_));
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     static int argc = 1;
     static char programName[] = "qnc_app_tray_desktop_test";
     static char* argv[] = {programName, nullptr};
     PrepareWebEngineBeforeApplication();
-    QApplication application(argc, argv);
+    application_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+  }
+  TrayDesktop(const TrayDesktop&) = delete;
+  TrayDesktop& operator=(const TrayDesktop&) = delete;
 
-    ASSERT_TRUE(test::WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15s))
-        << "trayer did not take the notification area";
+  // The programs a desktop needs that this machine lacks, or "" when it has them all.
+  static std::string Missing(bool withManager) {
+    std::vector<std::string> needed{kXvfb, kTrayer};
+    if (withManager) needed.insert(needed.end(), {kOpenbox, kXdotool});
+    std::string missing;
+    for (const std::string& program : needed) {
+      if (!test::Executable(program)) missing += (missing.empty() ? "" : ", ") + program;
+    }
+    return missing;
+  }
+  // Every process runs and the application is made.
+  bool Started() const { return application_ != nullptr; }
+  // Waits until the tray host has taken the notification area.
+  static bool TrayTaken() {
+    return test::WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15s);
+  }
+  const std::string& DisplayName() const { return name_; }
+  QTemporaryDir& Folder() { return folder_; }
 
-    CQUORIX_NET_CHECKDlg window(test::StillOptions(folder, ""));
+ private:
+  int display_ = 0;
+  std::string name_;
+  std::unique_ptr<ChildProcess> server_;
+  std::unique_ptr<ChildProcess> manager_;
+  std::unique_ptr<ChildProcess> tray_;
+  QTemporaryDir folder_;
+  std::unique_ptr<QApplication> application_;
+};
+
+TEST(TrayDesktop, TheIconAppearsOnCloseAndADoubleClickBringsTheWindowBack) {
+  if (const std::string missing = TrayDesktop::Missing(false); !missing.empty()) GTEST_SKIP() << "needs " << missing;
+  TrayDesktop desktop("800x600x24", false);
+  ASSERT_TRUE(desktop.Started()) << "the X server or the tray host could not start";
+  {
+    ASSERT_TRUE(TrayDesktop::TrayTaken()) << "trayer did not take the notification area";
+
+    CQUORIX_NET_CHECKDlg window(test::StillOptions(desktop.Folder(), ""));
     window.show();
     ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible(); }));
 
@@ -83,7 +130,6 @@ TEST(TrayDesktop, TheIconAppearsOnCloseAndADoubleClickBringsTheWindowBack) {
     EXPECT_TRUE(test::WaitUntil([&] { return window.isVisible() && !icon.isVisible(); }, 5s));
     EXPECT_TRUE(test::WaitUntil([&] { return icon.geometry().isEmpty(); }, 5s)) << "the icon stayed in the tray";
   }
-  // The application has let go of the display before the server ends.
 }
 
 // What xdotool prints for a query of the display (a window id), 0 when it fails.
@@ -107,41 +153,16 @@ unsigned long long FocusWindowOf(const std::string& display, const std::string& 
 // it is mapped again, closing into the tray and restoring from it brings the
 // window back normal, active and exactly where it was, cycle after cycle.
 TEST(TrayDesktop, UnderAWindowManagerTheWindowComesBackWhereItWas) {
-  const std::string xvfb = "/usr/bin/Xvfb";
-  const std::string trayer = "/usr/bin/trayer";
-  const std::string openbox = "/usr/bin/openbox";
-  const std::string xdotool = "/usr/bin/xdotool";
-  if (!test::Executable(xvfb) || !test::Executable(trayer) || !test::Executable(openbox) ||
-      !test::Executable(xdotool)) {
-    GTEST_SKIP() << "needs Xvfb, trayer, openbox and xdotool";
-  }
-
-  int display = 0;
+  if (const std::string missing = TrayDesktop::Missing(true); !missing.empty()) GTEST_SKIP() << "needs " << missing;
   // A common laptop screen, on which the whole framed window fits.
-  const auto server = test::StartXServer(xvfb, display, "1366x768x24");
-  ASSERT_NE(server, nullptr) << "no X server could start";
-  const std::string name = ":" + std::to_string(display);
-  ChildProcess manager({openbox}, {"DISPLAY=" + name});
-  ASSERT_TRUE(manager.Started());
-  ChildProcess tray({trayer, "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32"},
-                    {"DISPLAY=" + name});
-  ASSERT_TRUE(tray.Started());
-
-  qputenv("DISPLAY", QByteArray::fromStdString(name));
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-  QTemporaryDir folder;
+  TrayDesktop desktop("1366x768x24", true);
+  ASSERT_TRUE(desktop.Started()) << "the X server, the window manager or the tray host could not start";
+  const std::string& name = desktop.DisplayName();
+  const std::string xdotool = kXdotool;
   {
-    static int argc = 1;
-    static char programName[] = "qnc_app_tray_desktop_test";
-    static char* argv[] = {programName, nullptr};
-    PrepareWebEngineBeforeApplication();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    ASSERT_TRUE(test::WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 15s))
-        << "trayer did not take the notification area";
+    ASSERT_TRUE(TrayDesktop::TrayTaken()) << "trayer did not take the notification area";
 
-    CQUORIX_NET_CHECKDlg window(test::StillOptions(folder, ""));
+    CQUORIX_NET_CHECKDlg window(test::StillOptions(desktop.Folder(), ""));
     window.show();
     ASSERT_TRUE(test::WaitUntil([&] { return window.isVisible() && window.isActiveWindow(); }, 10s))
         << "the window manager never made the window active";

@@ -39,6 +39,19 @@ class Lab : public ::testing::Test {
   }
 };
 
+// Runs the DNS worker over the table until `passes` passes have ended; false
+// when they did not within `limit`. The server it asked is left in `server`.
+bool RunDnsPasses(TableStore& table, TextFieldStore& server, int passes, std::chrono::seconds limit) {
+  ResetRequest reset;
+  test::PassWaiter waiter;
+  DnsWorkerOptions options;
+  options.pauseMs = 10;
+  options.onPassEnd = waiter.Callback();
+  DnsWorker worker(table, server, reset, options);
+  const auto thread = test::StartWorker(worker);
+  return waiter.WaitFor(passes, limit);
+}
+
 TEST_F(Lab, FindsTheGatewayAndTheDnsServer) {
   EXPECT_EQ(FindGatewayAddress(), Gateway());
   std::string server;
@@ -90,15 +103,7 @@ TEST_F(Lab, DnsRowsTellAMissingNameFromAMissingAddress) {
   table.InsertRow(1, "nosuch.example");  // dnsmasq answers NXDOMAIN for names it does not serve
   table.InsertRow(2, "v6only.lab");      // the name exists, without an IPv4 address
   TextFieldStore server;
-  ResetRequest reset;
-  test::PassWaiter waiter;
-  DnsWorkerOptions options;
-  options.pauseMs = 10;
-  options.onPassEnd = waiter.Callback();
-  DnsWorker worker(table, server, reset, options);
-  auto thread = test::StartWorker(worker);
-  ASSERT_TRUE(waiter.WaitFor(1, 15s));
-  thread = {};
+  ASSERT_TRUE(RunDnsPasses(table, server, 1, 15s));
   const std::vector<FailureReason> reasons = {FailureReason::kNone, FailureReason::kNameNotFound,
                                               FailureReason::kNameNotFound};
   for (int row = 0; row < 3; ++row) {
@@ -115,15 +120,7 @@ TEST_F(Lab, ResolvesAgainstTheSystemDnsServer) {
     table.InsertRow(table.RowCount(), domain);
   }
   TextFieldStore server;
-  ResetRequest reset;
-  test::PassWaiter waiter;
-  DnsWorkerOptions options;
-  options.pauseMs = 10;
-  options.onPassEnd = waiter.Callback();
-  DnsWorker worker(table, server, reset, options);
-  auto thread = test::StartWorker(worker);
-  ASSERT_TRUE(waiter.WaitFor(2, 20s));
-  thread = {};
+  ASSERT_TRUE(RunDnsPasses(table, server, 2, 20s));
   EXPECT_EQ(server.Text(), Gateway());
   EXPECT_EQ(table.CellAt(0, cell::kDnsAddress), "10.77.0.1");
   EXPECT_EQ(table.CellAt(0, cell::kLoss), "0.00%   [0(2)]");
@@ -160,17 +157,9 @@ TEST_F(Lab, DnsTableAgreesWithDig) {
   TableStore table(TableKind::kDns);
   for (const auto& [name, address] : names) table.InsertRow(table.RowCount(), name);
   TextFieldStore server;
-  ResetRequest reset;
-  test::PassWaiter waiter;
-  DnsWorkerOptions options;
-  options.pauseMs = 10;
-  options.onPassEnd = waiter.Callback();
-  DnsWorker worker(table, server, reset, options);
   const auto start = std::chrono::steady_clock::now();
-  auto thread = test::StartWorker(worker);
-  ASSERT_TRUE(waiter.WaitFor(1, 25s));
+  ASSERT_TRUE(RunDnsPasses(table, server, 1, 25s));
   const auto pass = std::chrono::steady_clock::now() - start;
-  thread = {};
 
   for (int row = 0; row < static_cast<int>(names.size()); ++row) {
     const auto& [name, address] = names[static_cast<std::size_t>(row)];

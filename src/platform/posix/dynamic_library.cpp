@@ -6,20 +6,6 @@
 
 namespace qnc {
 
-DynamicLibrary::~DynamicLibrary() { Close(); }
-
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), error_(std::move(other.error_)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, nullptr);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
 DynamicLibrary DynamicLibrary::Open(const std::string& nameOrPath) {
   DynamicLibrary library;
   // Local binding keeps the library's symbols out of the global namespace, so

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix/sockaddr.h"
+#include "platform/sockaddr.h"
 
 namespace qnc {
 
@@ -28,12 +28,6 @@ std::optional<IcmpSocket> IcmpSocket::Open(std::string* whyNot) {
   return std::nullopt;
 }
 
-std::optional<std::string> IcmpUnavailableReason() {
-  std::string whyNot;
-  if (IcmpSocket::Open(&whyNot)) return std::nullopt;
-  return whyNot;
-}
-
 bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> message) {
   const sockaddr_in to = MakeSockaddr(address, 0);
   const auto sent = ::sendto(handle_.Get(), message.data(), message.size(), MSG_NOSIGNAL,
@@ -50,13 +44,6 @@ std::optional<std::uint16_t> IcmpSocket::SystemEchoIdentifier() const {
   std::uint8_t wire[2];
   std::memcpy(wire, &local.sin_port, sizeof wire);
   return static_cast<std::uint16_t>(wire[0] | (wire[1] << 8));
-}
-
-std::optional<IcmpSocket::Received> IcmpSocket::Receive(std::span<std::uint8_t> buffer, int timeoutMs,
-                                                        std::stop_token stop) {
-  const auto datagram = ReceiveDatagram(handle_.Get(), buffer, timeoutMs, std::move(stop));
-  if (!datagram) return std::nullopt;
-  return Received{datagram->size, datagram->from.sin_addr.s_addr, kind_ == Kind::kRaw};
 }
 
 }  // namespace qnc

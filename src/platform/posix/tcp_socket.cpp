@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/posix/sockaddr.h"
+#include "platform/sockaddr.h"
 
 namespace qnc {
 
@@ -18,10 +18,6 @@ bool SetBlocking(int fd, bool blocking) {
   if (flags < 0) return false;
   const int wanted = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
   return ::fcntl(fd, F_SETFL, wanted) == 0;
-}
-
-bool SetIntOption(int fd, int level, int name, int value) {
-  return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
 }
 
 bool SetTimeoutOption(int fd, int name, int milliseconds) {
@@ -70,15 +66,6 @@ ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int t
 
 bool TcpSocket::SetReuseAddress(bool on) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }
 
-bool TcpSocket::Bind(Ipv4NetOrder address, std::uint16_t port) {
-  const sockaddr_in local = MakeSockaddr(address, port);
-  return ::bind(handle_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
-}
-
-bool TcpSocket::Listen(int backlog) { return ::listen(handle_.Get(), backlog) == 0; }
-
-std::uint16_t TcpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); }
-
 std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_token stop) {
   if (WaitReadable(handle_.Get(), timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
   sockaddr_in peer{};
@@ -88,8 +75,6 @@ std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_to
   return Accepted{TcpSocket(std::move(accepted)), peer.sin_addr.s_addr, ntohs(peer.sin_port)};
 }
 
-bool TcpSocket::SetSendBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_SNDBUF, bytes); }
-bool TcpSocket::SetReceiveBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_RCVBUF, bytes); }
 bool TcpSocket::SetSendTimeout(int milliseconds) { return SetTimeoutOption(handle_.Get(), SO_SNDTIMEO, milliseconds); }
 bool TcpSocket::SetUnsentLimit(int bytes) { return SetIntOption(handle_.Get(), IPPROTO_TCP, TCP_NOTSENT_LOWAT, bytes); }
 bool TcpSocket::SetReceiveTimeout(int milliseconds) {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix/sockaddr.h"
+#include "platform/sockaddr.h"
 
 namespace qnc {
 

@@ -7,20 +7,6 @@
 
 namespace qnc {
 
-DynamicLibrary::~DynamicLibrary() { Close(); }
-
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), error_(std::move(other.error_)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, nullptr);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
 DynamicLibrary DynamicLibrary::Open(const std::string& nameOrPath) {
   DynamicLibrary library;
   // No "cannot find the disk" message box when a path names a missing drive.

@@ -1,6 +1,6 @@
 #include "platform/icmp_socket.h"
 
-#include "platform/win32/sockaddr.h"
+#include "platform/sockaddr.h"
 #include "platform/win32/sockets_started.h"
 #include "platform/win32/wide_text.h"
 
@@ -26,12 +26,6 @@ std::optional<IcmpSocket> IcmpSocket::Open(std::string* whyNot) {
   return std::nullopt;
 }
 
-std::optional<std::string> IcmpUnavailableReason() {
-  std::string whyNot;
-  if (IcmpSocket::Open(&whyNot)) return std::nullopt;
-  return whyNot;
-}
-
 bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> message) {
   const sockaddr_in to = MakeSockaddr(address, 0);
   const int sent = ::sendto(handle_.Get(), reinterpret_cast<const char*>(message.data()), WinsockLength(message.size()),
@@ -41,13 +35,5 @@ bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> mess
 
 // The identifier on the wire is always ours: the socket is raw.
 std::optional<std::uint16_t> IcmpSocket::SystemEchoIdentifier() const { return std::nullopt; }
-
-std::optional<IcmpSocket::Received> IcmpSocket::Receive(std::span<std::uint8_t> buffer, int timeoutMs,
-                                                        std::stop_token stop) {
-  const auto datagram = ReceiveDatagram(handle_.Get(), buffer, timeoutMs, std::move(stop));
-  if (!datagram) return std::nullopt;
-  // A raw IPv4 socket delivers each message with its IP header.
-  return Received{datagram->size, datagram->from.sin_addr.s_addr, true};
-}
 
 }  // namespace qnc

@@ -7,14 +7,6 @@
 
 namespace qnc {
 
-SocketHandle& SocketHandle::operator=(SocketHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, kInvalidSocket);
-  }
-  return *this;
-}
-
 void SocketHandle::Close() {
   if (fd_ != kInvalidSocket) {
     ::closesocket(fd_);

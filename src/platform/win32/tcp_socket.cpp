@@ -1,6 +1,6 @@
 #include "platform/tcp_socket.h"
 
-#include "platform/win32/sockaddr.h"
+#include "platform/sockaddr.h"
 #include "platform/win32/sockets_started.h"
 
 namespace qnc {
@@ -10,10 +10,6 @@ namespace {
 bool SetBlocking(NativeSocket socket, bool blocking) {
   u_long nonBlocking = blocking ? 0 : 1;
   return ::ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
-}
-
-bool SetIntOption(NativeSocket socket, int level, int name, int value) {
-  return ::setsockopt(socket, level, name, reinterpret_cast<const char*>(&value), sizeof value) == 0;
 }
 
 // Winsock takes the blocking time-outs as a DWORD of milliseconds.
@@ -71,15 +67,6 @@ bool TcpSocket::SetReuseAddress(bool on) {
   return SetIntOption(handle_.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, on ? 1 : 0);
 }
 
-bool TcpSocket::Bind(Ipv4NetOrder address, std::uint16_t port) {
-  const sockaddr_in local = MakeSockaddr(address, port);
-  return ::bind(handle_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
-}
-
-bool TcpSocket::Listen(int backlog) { return ::listen(handle_.Get(), backlog) == 0; }
-
-std::uint16_t TcpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); }
-
 std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_token stop) {
   if (WaitReadable(handle_.Get(), timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
   sockaddr_in peer{};
@@ -94,8 +81,6 @@ std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_to
 // the sender then fills the send buffer, which only costs some cache warmth.
 bool TcpSocket::SetUnsentLimit(int /*bytes*/) { return false; }
 
-bool TcpSocket::SetSendBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_SNDBUF, bytes); }
-bool TcpSocket::SetReceiveBufferSize(int bytes) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_RCVBUF, bytes); }
 bool TcpSocket::SetSendTimeout(int milliseconds) { return SetTimeoutOption(handle_.Get(), SO_SNDTIMEO, milliseconds); }
 bool TcpSocket::SetReceiveTimeout(int milliseconds) {
   return SetTimeoutOption(handle_.Get(), SO_RCVTIMEO, milliseconds);

@@ -1,6 +1,6 @@
 #include "platform/udp_socket.h"
 
-#include "platform/win32/sockaddr.h"
+#include "platform/sockaddr.h"
 #include "platform/win32/sockets_started.h"
 
 namespace qnc {

@@ -1,6 +1,6 @@
 #pragma once
-// Internal to src/platform: the UTF-16 that Windows calls take, from and to the
-// UTF-8 the program uses inside.
+// The UTF-16 that Windows calls take, from and to the UTF-8 the program uses
+// inside: the one converter of the Windows build.
 #include <string>
 #include <string_view>
 

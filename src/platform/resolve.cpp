@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "platform/win32/sockets_started.h"
-#include "platform/win32/windows_api.h"
+#include "platform/socket_api.h"
 
 namespace qnc {
 
@@ -14,7 +13,7 @@ std::optional<Ipv4NetOrder> LookUp(std::string_view host, int flags) {
   if (host.empty() || host.size() > kMaxHostNameLength || host.find('\0') != std::string_view::npos) {
     return std::nullopt;
   }
-  if (!SocketsStarted()) return std::nullopt;
+  if (!SocketsReady()) return std::nullopt;
   const std::string name(host);
   addrinfo hints{};
   hints.ai_family = AF_INET;
@@ -42,7 +41,7 @@ std::optional<Ipv4NetOrder> ResolveIpv4(std::string_view host) { return LookUp(h
 std::optional<Ipv4NetOrder> ResolveNumericIpv4(std::string_view host) { return LookUp(host, AI_NUMERICHOST); }
 
 std::optional<std::string> LocalHostName() {
-  if (!SocketsStarted()) return std::nullopt;
+  if (!SocketsReady()) return std::nullopt;
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return std::nullopt;
   return std::string(name);
