@@ -1,5 +1,4 @@
 #include <condition_variable>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -26,14 +25,9 @@ struct PendingLookup {
 // thread library can hand the record of a thread detached just as it ends to
 // another thread, whose join then fails with "No such process". The group is
 // never destroyed, so a lookup still hanging when the process ends ends with
-// it instead of holding up the exit; those that have finished by then are
-// joined on the way out.
+// it instead of holding up the exit.
 ThreadGroup& LookupThreads() {
-  static auto* const threads = [] {
-    auto* group = new ThreadGroup;
-    std::atexit([] { LookupThreads().JoinFinished(); });
-    return group;
-  }();
+  static auto* const threads = new ThreadGroup;
   return *threads;
 }
 
