@@ -1,9 +1,6 @@
 #include "platform/udp_socket.h"
 
-#include <arpa/inet.h>
 #include <linux/errqueue.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <cerrno>
 #include <cstring>
@@ -61,10 +58,7 @@ bool UdpSocket::Bind(Ipv4NetOrder address, std::uint16_t port) {
 
 std::uint16_t UdpSocket::LocalPort() const { return LocalPortOf(handle_.Get()); }
 
-bool UdpSocket::ReportDeliveryErrors() {
-  const int on = 1;
-  return ::setsockopt(handle_.Get(), IPPROTO_IP, IP_RECVERR, &on, sizeof on) == 0;
-}
+bool UdpSocket::ReportDeliveryErrors() { return SetIntOption(handle_.Get(), IPPROTO_IP, IP_RECVERR, 1); }
 
 bool UdpSocket::SendTo(Ipv4NetOrder address, std::uint16_t port, std::span<const std::uint8_t> bytes) {
   const sockaddr_in to = MakeSockaddr(address, port);
