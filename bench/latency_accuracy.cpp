@@ -144,7 +144,7 @@ int main() {
   if (qnc::IcmpSocket::Open()) {
     const auto shown = ShownLatencies(qnc::TableKind::kPing, "127.0.0.1", [](qnc::TableStore& table, auto onPass) {
       static qnc::ResetRequest reset;
-      static qnc::ResolverLock resolver;
+      static qnc::HostResolver resolver;
       qnc::PingWorkerOptions options;
       options.pauseMs = 0;
       options.onPassEnd = onPass;
@@ -165,7 +165,7 @@ int main() {
   });
   const auto shown = ShownLatencies(qnc::TableKind::kGame, "127.0.0.1:" + std::to_string(port),
                                     [](qnc::TableStore& table, auto onPass) {
-                                      static qnc::ResolverLock resolver;
+                                      static qnc::HostResolver resolver;
                                       qnc::GameWorkerOptions options;
                                       options.pauseMs = 0;
                                       options.onPassEnd = onPass;

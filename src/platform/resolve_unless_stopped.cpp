@@ -16,7 +16,7 @@ struct PendingLookup {
   std::mutex mutex;
   std::condition_variable_any answered;
   bool done = false;
-  std::optional<Ipv4NetOrder> address;
+  HostLookupResult result;
 };
 
 // The lookup threads of the whole process. A thread outlives the wait of the
@@ -33,28 +33,29 @@ ThreadGroup& LookupThreads() {
 
 }  // namespace
 
-std::optional<Ipv4NetOrder> ResolveIpv4UnlessStopped(std::string_view host, std::stop_token stop,
-                                                     const HostLookup& lookup) {
-  if (stop.stop_requested()) return std::nullopt;
+HostLookupResult ResolveIpv4UnlessStopped(std::string_view host, std::stop_token stop, const HostLookup& lookup,
+                                          std::chrono::milliseconds limit) {
+  if (stop.stop_requested()) return HostLookupResult::Failed(LookupError::kStopped);
   if (!lookup) {
     // A dotted address (in any form the system's lookup reads) is converted without a query.
-    if (const auto numeric = ResolveNumericIpv4(host)) return numeric;
+    if (const auto numeric = ResolveNumericIpv4(host)) return HostLookupResult::Found(*numeric);
   }
   auto pending = std::make_shared<PendingLookup>();
   const bool started = LookupThreads().Start([pending, lookup, name = std::string(host)](std::stop_token) {
-    std::optional<Ipv4NetOrder> address = lookup ? lookup(name) : ResolveIpv4(name);
+    HostLookupResult result = lookup ? lookup(name) : LookUpIpv4(name);
     {
       std::lock_guard lock(pending->mutex);
-      pending->address = address;
+      pending->result = result;
       pending->done = true;
     }
     pending->answered.notify_all();
   });
-  // No thread to spare: look up here, without the early return on a stop.
-  if (!started) return lookup ? lookup(host) : ResolveIpv4(host);
+  // No thread to spare: look up here, without the early return.
+  if (!started) return lookup ? lookup(host) : LookUpIpv4(host);
   std::unique_lock lock(pending->mutex);
-  WaitUnlessStopped(pending->answered, lock, std::move(stop), [&pending] { return pending->done; });
-  return pending->done ? pending->address : std::nullopt;
+  WaitUnlessStoppedFor(pending->answered, lock, stop, limit, [&pending] { return pending->done; });
+  if (pending->done) return pending->result;
+  return HostLookupResult::Failed(stop.stop_requested() ? LookupError::kStopped : LookupError::kTimedOut);
 }
 
 }  // namespace qnc

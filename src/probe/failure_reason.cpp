@@ -19,6 +19,8 @@ constexpr std::array<ReasonWords, kAllFailureReasons.size()> kWords{{
     {"no_permission", "没有权限发送 ping"},
     {"bad_name", "名称无效"},
     {"error", "本地错误"},
+    {"lookup_failed", "域名解析失败"},
+    {"lookup_timeout", "DNS 超时"},
 }};
 
 const ReasonWords& WordsOf(FailureReason reason) {

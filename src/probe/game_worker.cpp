@@ -18,16 +18,13 @@ FailureReason ReasonOfConnectError(int error) {
   return FailureReason::kLocalError;
 }
 
-// One connect probe: established (kNone) or why not, and the time from the
-// start of the connect to its end.
-ProbeOutcome ConnectOnce(std::string_view text, ResolverLock& resolver, int timeoutMs, std::stop_token stop) {
-  const HostPort target = SplitHostPort(text);
+// One connect probe to an address: established (kNone) or why not, and the
+// time from the start of the connect to its end.
+ProbeOutcome ConnectOnce(Ipv4NetOrder address, std::uint16_t port, int timeoutMs, std::stop_token stop) {
   auto socket = TcpSocket::Open();
   if (!socket) return {FailureReason::kLocalError, {}};
-  const std::optional<Ipv4NetOrder> address = resolver.Resolve(target.host, stop);
-  if (!address) return {FailureReason::kNameNotFound, {}};
   const auto start = SteadyClock::now();
-  const ConnectResult result = socket->Connect(*address, target.port, timeoutMs, std::move(stop));
+  const ConnectResult result = socket->Connect(address, port, timeoutMs, std::move(stop));
   ProbeOutcome outcome{FailureReason::kNone, SteadyClock::now() - start};
   switch (result) {
     case ConnectResult::kConnected:
@@ -45,7 +42,7 @@ ProbeOutcome ConnectOnce(std::string_view text, ResolverLock& resolver, int time
 
 }  // namespace
 
-GameWorker::GameWorker(ProbeTable& table, ResolverLock& resolver, GameWorkerOptions options)
+GameWorker::GameWorker(ProbeTable& table, HostResolver& resolver, GameWorkerOptions options)
     : table_(table), resolver_(resolver), options_(std::move(options)) {}
 
 void GameWorker::Run(std::stop_token stop) {
@@ -55,8 +52,15 @@ void GameWorker::Run(std::stop_token stop) {
       stop, table_, options_, [] {},
       [&](const RowRef& row, const std::string& text) {
         const auto started = std::chrono::system_clock::now();
+        const HostPort target = SplitHostPort(text);
+        // The name is looked up first, outside the timed part: the row shows
+        // the connect's round trip, not the resolver's delay.
+        const ResolvedHost resolved = resolver_.Resolve(target.host, stop);
+        if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = ConnectOnce(text, resolver_, options_.connectTimeoutMs, stop);
+        const ProbeOutcome outcome = resolved.address ? ConnectOnce(*resolved.address, target.port,
+                                                                    options_.connectTimeoutMs, stop)
+                                                      : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);

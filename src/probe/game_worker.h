@@ -3,6 +3,7 @@
 
 #include "platform/tcp_socket.h"
 #include "probe/coordination.h"
+#include "probe/host_resolver.h"
 #include "probe/probe_table.h"
 #include "probe/worker_options.h"
 
@@ -16,12 +17,12 @@ struct GameWorkerOptions : WorkerOptions {
 // host:port (port 80 when none is given), closed at once without data.
 class GameWorker {
  public:
-  GameWorker(ProbeTable& table, ResolverLock& resolver, GameWorkerOptions options = {});
+  GameWorker(ProbeTable& table, HostResolver& resolver, GameWorkerOptions options = {});
   void Run(std::stop_token stop);
 
  private:
   ProbeTable& table_;
-  ResolverLock& resolver_;
+  HostResolver& resolver_;
   GameWorkerOptions options_;
 };
 

@@ -102,8 +102,8 @@ std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder 
   return EchoExpectation{destination, socket.SystemEchoIdentifier().value_or(identifier), sequence};
 }
 
-ProbeOutcome Ping(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver,
-                  const TickSource& ticks, int timeoutMs, std::stop_token stop) {
+ProbeOutcome Ping(Ipv4NetOrder destination, EchoCounters& counters, const TickSource& ticks, int timeoutMs,
+                  std::stop_token stop) {
   using SteadyClock = std::chrono::steady_clock;
   std::string whyNot;
   auto socket = IcmpSocket::Open(&whyNot);
@@ -112,10 +112,8 @@ ProbeOutcome Ping(std::string_view pingHostName, EchoCounters& counters, Resolve
     ReportNoIcmpSocketOnce(whyNot);
     return {IsPermissionError(error) ? FailureReason::kNoPermission : FailureReason::kLocalError, {}};
   }
-  const std::optional<Ipv4NetOrder> destination = resolver.Resolve(pingHostName, stop);
-  if (!destination) return {FailureReason::kNameNotFound, {}};
   const auto sentAt = SteadyClock::now();
-  const auto expected = SendEchoRequest(*socket, *destination, counters, ticks);
+  const auto expected = SendEchoRequest(*socket, destination, counters, ticks);
   if (!expected) {
     const int error = LastSocketError();
     return {IsUnreachableError(error) ? FailureReason::kUnreachable : FailureReason::kLocalError, {}};
@@ -137,11 +135,6 @@ ProbeOutcome Ping(std::string_view pingHostName, EchoCounters& counters, Resolve
       return {FailureReason::kUnreachable, arrivedAt - sentAt};
     }
   }
-}
-
-int PingHost(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver, const TickSource& ticks,
-             int timeoutMs, std::stop_token stop) {
-  return Ping(pingHostName, counters, resolver, ticks, timeoutMs, std::move(stop)).Answered() ? 1 : 0;
 }
 
 }  // namespace qnc

@@ -12,7 +12,6 @@
 #include "platform/icmp_socket.h"
 #include "platform/ipv4.h"
 #include "platform/ticks.h"
-#include "probe/coordination.h"
 #include "probe/probe_outcome.h"
 
 namespace qnc {
@@ -73,15 +72,11 @@ bool IsErrorForEcho(std::span<const std::uint8_t> bytes, bool includesIpHeader, 
 std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder destination, EchoCounters& counters,
                                                const TickSource& ticks);
 
-// One probe of a host: open an ICMP socket, resolve the host under the resolver
-// lock, send one echo request and wait up to timeoutMs for its reply. An ICMP
-// error about the request ends the wait as kUnreachable; other messages are
-// read and ignored. The round trip runs from the send to the reply.
-ProbeOutcome Ping(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver,
-                  const TickSource& ticks, int timeoutMs = 1000, std::stop_token stop = {});
-
-// Ping as 1 when the reply came, 0 in every other case.
-int PingHost(std::string_view pingHostName, EchoCounters& counters, ResolverLock& resolver, const TickSource& ticks,
-             int timeoutMs = 1000, std::stop_token stop = {});
+// One probe of an address: open an ICMP socket, send one echo request and
+// wait up to timeoutMs for its reply. An ICMP error about the request ends the
+// wait as kUnreachable; other messages are read and ignored. The round trip
+// runs from the send to the reply.
+ProbeOutcome Ping(Ipv4NetOrder destination, EchoCounters& counters, const TickSource& ticks, int timeoutMs = 1000,
+                  std::stop_token stop = {});
 
 }  // namespace qnc

@@ -7,7 +7,7 @@
 
 namespace qnc {
 
-PingWorker::PingWorker(ProbeTable& table, ResetRequest& reset, ResolverLock& resolver, PingWorkerOptions options)
+PingWorker::PingWorker(ProbeTable& table, ResetRequest& reset, HostResolver& resolver, PingWorkerOptions options)
     : table_(table), reset_(reset), resolver_(resolver), options_(std::move(options)) {}
 
 void PingWorker::Run(std::stop_token stop) {
@@ -24,8 +24,14 @@ void PingWorker::Run(std::stop_token stop) {
       },
       [&](const RowRef& row, const std::string& host) {
         const auto started = std::chrono::system_clock::now();
+        // The name is looked up first, outside the timed part: the row shows
+        // the network's round trip, not the resolver's delay.
+        const ResolvedHost resolved = resolver_.Resolve(host, stop);
+        if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = Ping(host, echo_, resolver_, ticks, options_.replyTimeoutMs, stop);
+        const ProbeOutcome outcome = resolved.address
+                                         ? Ping(*resolved.address, echo_, ticks, options_.replyTimeoutMs, stop)
+                                         : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);

@@ -2,6 +2,7 @@
 #include <stop_token>
 
 #include "probe/coordination.h"
+#include "probe/host_resolver.h"
 #include "probe/icmp_probe.h"
 #include "probe/probe_table.h"
 #include "probe/worker_options.h"
@@ -15,13 +16,13 @@ struct PingWorkerOptions : WorkerOptions {
 // Measures the ping table for ever with one ICMP echo request per row and pass.
 class PingWorker {
  public:
-  PingWorker(ProbeTable& table, ResetRequest& reset, ResolverLock& resolver, PingWorkerOptions options = {});
+  PingWorker(ProbeTable& table, ResetRequest& reset, HostResolver& resolver, PingWorkerOptions options = {});
   void Run(std::stop_token stop);
 
  private:
   ProbeTable& table_;
   ResetRequest& reset_;
-  ResolverLock& resolver_;
+  HostResolver& resolver_;
   PingWorkerOptions options_;
   EchoCounters echo_;
 };

@@ -32,7 +32,7 @@ struct ProbeSessionOptions {
 };
 
 // The three measured tables and everything that measures them: the table
-// stores, the DNS server text, the counter reset request, the resolver lock
+// stores, the DNS server text, the counter reset request, the name resolver
 // and the DNS, ping and game workers on their threads. Front ends present the
 // stores, edit rows through the session and start and stop it; none wires
 // workers itself.
@@ -101,7 +101,7 @@ class ProbeSession {
   PerTable<RowEditor*> editors_;  // null: the store itself
   TextFieldStore dnsServer_;
   ResetRequest reset_;
-  ResolverLock resolver_{options_.lookup};
+  HostResolver resolver_{HostResolver::Options{.lookup = options_.lookup, .now = {}}};
   DnsWorker dnsWorker_;
   PingWorker pingWorker_;
   GameWorker gameWorker_;

@@ -66,7 +66,7 @@ TEST_F(Lab, PingsTheGatewayAndTimesOutOnSilentAndUnreachableHosts) {
   table.InsertRow(2, "10.88.0.1");   // the router answers "net unreachable"
   table.InsertRow(3, "alpha.lab");   // the gateway again, by name through dnsmasq
   ResetRequest reset;
-  ResolverLock resolver;
+  HostResolver resolver;
   test::PassWaiter waiter;
   PingWorkerOptions options;
   options.pauseMs = 10;
@@ -179,7 +179,7 @@ TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
   table.InsertRow(2, "10.77.0.1:81");  // refused at once
   table.InsertRow(3, "10.88.0.1:80");  // the router answers "net unreachable"
   table.InsertRow(4, "nosuch.example:80");
-  ResolverLock resolver;
+  HostResolver resolver;
   test::PassWaiter waiter;
   GameWorkerOptions options;
   options.pauseMs = 10;
@@ -205,7 +205,7 @@ TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
 TEST_F(Lab, StopEndsAConnectToASilentAddress) {
   TableStore table(TableKind::kGame);
   table.InsertRow(0, "10.77.0.99:80");
-  ResolverLock resolver;
+  HostResolver resolver;
   GameWorker worker(table, resolver, {});  // the full 21 s connect time
   auto thread = test::StartWorker(worker);
   std::this_thread::sleep_for(300ms);

@@ -19,12 +19,12 @@ class HangingLookup {
   ~HangingLookup() { Release(); }
 
   HostLookup Function() const {
-    return [state = state_](std::string_view) -> std::optional<Ipv4NetOrder> {
+    return [state = state_](std::string_view) {
       std::unique_lock lock(state->mutex);
       ++state->entered;
       state->changed.notify_all();
       state->changed.wait_for(lock, std::chrono::seconds(30), [&state] { return state->released; });
-      return std::nullopt;
+      return HostLookupResult::Failed(LookupError::kFailed);
     };
   }
 

@@ -61,8 +61,10 @@ TEST(FailureReasons, EveryTableRecordsWhyAProbeFailed) {
   const bool canPing = IcmpSocket::Open().has_value();
 
   ProbeSessionOptions options;
-  // Names ending in ".test" do not exist; dotted addresses are read as they are.
-  options.lookup = [](std::string_view host) { return ParseDottedQuad(std::string(host)); };
+  // Names ending in ".test" do not exist, "broken.lookup" makes the resolver fail.
+  options.lookup = [](std::string_view host) {
+    return HostLookupResult::Failed(host == "broken.lookup" ? LookupError::kFailed : LookupError::kNoSuchName);
+  };
   options.dns.initialServer = "127.0.0.1";
   options.dns.serverPort = responder.Port();
   options.dns.replyTimeoutMs = 300;
@@ -92,6 +94,8 @@ TEST(FailureReasons, EveryTableRecordsWhyAProbeFailed) {
       {TableKind::kGame, closed, FailureReason::kRefused},
       {TableKind::kGame, "nowhere.test:80", FailureReason::kNameNotFound},
       {TableKind::kPing, "nowhere.test", FailureReason::kNameNotFound},
+      {TableKind::kPing, "broken.lookup", FailureReason::kLookupFailed},
+      {TableKind::kGame, "broken.lookup:443", FailureReason::kLookupFailed},
   };
   if (canPing) rows.push_back({TableKind::kPing, "127.0.0.1", FailureReason::kNone});
   for (const Row& row : rows) session.AppendRow(row.table, row.target);

@@ -35,7 +35,7 @@ TEST(GameWorker, OpenPortClosedPortAndDescriptions) {
   table.InsertRow(1, closed);
   table.InsertRow(2, std::string(300, 'h') + ":80");
 
-  ResolverLock resolver;
+  HostResolver resolver;
   test::PassWaiter waiter;
   GameWorkerOptions options;
   options.pauseMs = 10;

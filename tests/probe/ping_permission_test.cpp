@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/ticks.h"
-#include "probe/coordination.h"
+#include "platform/ipv4.h"
 #include "probe/icmp_probe.h"
 
 namespace qnc {
@@ -35,8 +35,7 @@ TEST(FailureReasons, APingWithoutTheRightToSendSaysSo) {
       _exit(101);
     }
     EchoCounters counters;
-    ResolverLock resolver;
-    const ProbeOutcome outcome = Ping("127.0.0.1", counters, resolver, SystemTicks(), 200);
+    const ProbeOutcome outcome = Ping(*ParseDottedQuad("127.0.0.1"), counters, SystemTicks(), 200);
     _exit(static_cast<int>(outcome.reason));
   }
   ASSERT_GT(child, 0);

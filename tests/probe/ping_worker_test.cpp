@@ -34,7 +34,7 @@ class PingWorkerTest : public ::testing::Test {
   }
   TableStore table_{TableKind::kPing};
   ResetRequest reset_;
-  ResolverLock resolver_;
+  HostResolver resolver_;
   test::PassWaiter waiter_;
 };
 
