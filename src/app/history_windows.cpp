@@ -69,7 +69,8 @@ void HistoryWindows::RecordDnsSample(const Sample& sample) { dnsServers_.Record(
 NetworkState HistoryWindows::CurrentState() const {
   std::vector<const TableStore*> tables;
   for (const TableKind kind : kAllTables) tables.push_back(&session_.Table(kind));
-  return NetworkStateOf(tables, gatewayAddress_, dnsServers_.Servers());
+  return NetworkStateOf(tables, gatewayAddress_, dnsServers_.Servers(), std::chrono::system_clock::now(),
+                        session_.RetestedAt());
 }
 
 }  // namespace qnc

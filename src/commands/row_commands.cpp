@@ -20,9 +20,15 @@ void WindowCommands::DeleteSelectedRow(TableKind table) {
   if (selected >= 0) session_.DeleteRow(table, selected);
 }
 
-void WindowCommands::RetestDns() { ResetCounters(session_.Table(TableKind::kDns)); }
+void WindowCommands::RetestDns() {
+  ResetCounters(session_.Table(TableKind::kDns));
+  session_.MarkRetested();
+}
 
-void WindowCommands::RetestPing() { ResetCounters(session_.Table(TableKind::kPing)); }
+void WindowCommands::RetestPing() {
+  ResetCounters(session_.Table(TableKind::kPing));
+  session_.MarkRetested();
+}
 
 void WindowCommands::DnsServerEdited(std::string_view text) {
   session_.DnsServer().StoreText(std::string(text));

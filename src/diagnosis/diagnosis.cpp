@@ -18,18 +18,43 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
+std::string Percent(double ratio) { return Format("%.1f", ratio * 100) + "%"; }
+
 // "35 ms", "4.5 ms", "0.06 ms": two decimals under a millisecond (a LAN), one
 // under 10 ms, none above.
 std::string Milliseconds(double value) {
   return Format(value < 1 ? "%.2f" : (value < 10 ? "%.1f" : "%.0f"), value) + " ms";
 }
 
-// "ping表 192.0.2.1：丢包 12.5%（3/24），平均 35 ms，抖动 12 ms"
+// The failures that are neither loss nor a failed DNS-table look-up, each by
+// its reason: "，连接被拒绝 12 次，DNS 超时 3 次".
+std::string OtherFailures(const RowHealth& row) {
+  std::string text;
+  for (const FailureReason reason : kAllFailureReasons) {
+    if (reason == FailureReason::kNone || reason == FailureReason::kTimeout || reason == FailureReason::kUnreachable) {
+      continue;
+    }
+    if (const std::uint32_t count = row.Failures(reason); count > 0) {
+      text += "，" + std::string(FailureText(reason)) + " " + std::to_string(count) + " 次";
+    }
+  }
+  return text;
+}
+
+// "ping表 192.0.2.1：丢包 12.5%（3/24），平均 35 ms，抖动 12 ms"; refusals and
+// failed name lookups are named by their reason, not counted as loss.
 std::string Figures(const RowHealth& row) {
   std::string text = std::string(TableName(row.table)) + " " + row.target + "：";
-  text += row.table == TableKind::kDns ? "失败 " : "丢包 ";
-  text += Format("%.1f", row.LossRatio() * 100) + "%（" + std::to_string(row.failed) + "/" +
-          std::to_string(row.samples) + "）";
+  if (row.table == TableKind::kDns) {
+    text += "失败 " + Percent(row.LossRatio()) + "（" + std::to_string(row.failed) + "/" +
+            std::to_string(row.samples) + "）";
+  } else if (row.Sent() == 0) {
+    text += "没有发出探测（" + std::to_string(row.samples) + " 次都没能解析出地址）" + OtherFailures(row);
+    return text;
+  } else {
+    text += "丢包 " + Percent(row.LossRatio()) + "（" + std::to_string(row.Lost()) + "/" +
+            std::to_string(row.Sent()) + "）" + OtherFailures(row);
+  }
   const std::uint32_t answered = row.samples - std::min(row.failed, row.samples);
   if (answered == 0) return text + "，全部失败";
   text += "，平均 " + Milliseconds(row.averageMs);
@@ -39,15 +64,24 @@ std::string Figures(const RowHealth& row) {
 
 bool Measured(const RowHealth& row) { return row.samples >= kMinSamples; }
 
-bool GatewayInTrouble(const RowHealth& row) {
-  return row.LossRatio() >= kGatewayLossRatio || row.averageMs >= kGatewaySlowMs || row.jitterMs >= kGatewayJitterMs;
-}
+bool Lossy(const RowHealth& row, double ratio) { return row.Lost() >= kMinLost && row.LossRatio() >= ratio; }
 
 bool OutsideInTrouble(const RowHealth& row) {
-  return row.LossRatio() >= kOutsideLossRatio || row.jitterMs >= kOutsideJitterMs;
+  return Lossy(row, kOutsideLossRatio) || row.jitterMs >= kOutsideJitterMs;
 }
 
-bool DnsInTrouble(const RowHealth& row) { return row.LossRatio() >= kDnsFailRatio || row.averageMs >= kDnsSlowMs; }
+// A server that refuses connections is in trouble of its own, whatever the route.
+bool Refusing(const RowHealth& row) {
+  return row.Failures(FailureReason::kRefused) >= kMinLost &&
+         row.RatioOfSent(FailureReason::kRefused) >= kOutsideLossRatio;
+}
+
+bool DnsInTrouble(const RowHealth& row) { return Lossy(row, kDnsFailRatio) || row.averageMs >= kDnsSlowMs; }
+
+// A ping or game row whose own name lookups fail.
+bool LookupsFail(const RowHealth& row) {
+  return row.LookupFailures() >= kMinLost && row.LookupFailureRatio() >= kDnsFailRatio;
+}
 
 bool ServerUsable(const DnsServerHealth& server) {
   return server.samples >= kMinSamples && server.LossRatio() < kDnsFailRatio && server.averageMs < kDnsSlowMs;
@@ -75,10 +109,41 @@ Roles SortByRole(const NetworkState& state) {
   return roles;
 }
 
-std::vector<RowHealth> InTrouble(const std::vector<RowHealth>& rows, bool (*trouble)(const RowHealth&)) {
+std::vector<RowHealth> Matching(const std::vector<RowHealth>& rows, bool (*test)(const RowHealth&)) {
   std::vector<RowHealth> found;
-  std::copy_if(rows.begin(), rows.end(), std::back_inserter(found), trouble);
+  std::copy_if(rows.begin(), rows.end(), std::back_inserter(found), test);
   return found;
+}
+
+// The outside rows' probes taken together: lost of sent.
+double PooledOutsideLoss(const Roles& roles) {
+  std::uint64_t lost = 0;
+  std::uint64_t sent = 0;
+  for (const RowHealth& row : roles.outside) {
+    lost += row.Lost();
+    sent += row.Sent();
+  }
+  return sent == 0 ? 0.0 : static_cast<double>(lost) / static_cast<double>(sent);
+}
+
+// How the gateway's own figures read against the outside rows'.
+struct GatewayReading {
+  bool troubled = false;
+  // It loses pings to itself while the outside rows, behind it, do not.
+  bool declinesPings = false;
+};
+
+GatewayReading ReadGateway(const Roles& roles) {
+  GatewayReading reading;
+  if (!roles.gateway) return reading;
+  const RowHealth& gateway = *roles.gateway;
+  const bool slow = gateway.averageMs >= kGatewaySlowMs || gateway.jitterMs >= kGatewayJitterMs;
+  const bool lossy = Lossy(gateway, kGatewayLossRatio);
+  const bool lossCarriesOn =
+      roles.outside.empty() || PooledOutsideLoss(roles) >= gateway.LossRatio() * kGatewayLossCarriedShare;
+  reading.troubled = slow || (lossy && lossCarriesOn);
+  reading.declinesPings = lossy && !lossCarriesOn && !slow;
+  return reading;
 }
 
 std::string GatewayLine(const Roles& roles) {
@@ -105,18 +170,26 @@ Verdict ProviderRoute(const Roles& roles, const std::vector<RowHealth>& troubled
   return verdict;
 }
 
-Verdict SingleServer(const Roles& roles, const RowHealth& row, std::size_t troubled) {
-  Verdict verdict{Finding::kSingleServer, "问题只在单个服务器：" + row.target + "，其他目标正常", {}};
-  verdict.evidence.push_back(Figures(row));
+// One verdict for every server that is in trouble on its own.
+Verdict SingleServers(const Roles& roles, const std::vector<RowHealth>& servers) {
+  std::string names;
+  for (const RowHealth& row : servers) names += (names.empty() ? "" : "、") + row.target;
+  Verdict verdict{Finding::kSingleServer,
+                  (servers.size() == 1 ? "问题只在单个服务器：" : "问题只在个别服务器：") + names + "，其他目标正常",
+                  {}};
+  for (const RowHealth& row : servers) verdict.evidence.push_back(Figures(row));
   verdict.evidence.push_back(GatewayLine(roles));
-  verdict.evidence.push_back("其他外部目标中 " + std::to_string(roles.outside.size() - troubled) + " 个正常");
+  verdict.evidence.push_back("其他外部目标中 " + std::to_string(roles.outside.size() - servers.size()) + " 个正常");
   return verdict;
 }
 
 Verdict Dns(const NetworkState& state, const Roles& roles, const std::vector<RowHealth>& troubled,
-            std::size_t outsideTroubled) {
+            const std::vector<RowHealth>& failingLookups, std::size_t outsideTroubled) {
   Verdict verdict{Finding::kDns, "问题最可能在DNS：域名解析慢或失败，而ping正常", {}};
   for (const RowHealth& row : troubled) verdict.evidence.push_back(Figures(row));
+  for (const RowHealth& row : failingLookups) {
+    verdict.evidence.push_back(Figures(row) + "（解析不出地址，不是丢包）");
+  }
   verdict.evidence.push_back("ping正常：" + std::to_string(roles.outside.size() - outsideTroubled) + " / " +
                              std::to_string(roles.outside.size()) + " 个外部目标没有丢包或抖动" +
                              (roles.gateway ? "，网关正常" : ""));
@@ -126,11 +199,14 @@ Verdict Dns(const NetworkState& state, const Roles& roles, const std::vector<Row
   }
   if (fastest != nullptr) {
     verdict.evidence.push_back("目前测得最快的DNS服务器：" + fastest->server + "（平均 " +
-                               Milliseconds(fastest->averageMs) + "，失败 " +
-                               Format("%.1f", fastest->LossRatio() * 100) + "%），可以在“dns服务器：”里换用它");
+                               Milliseconds(fastest->averageMs) + "，失败 " + Percent(fastest->LossRatio()) + "）");
   } else {
-    verdict.evidence.push_back("还没有测到正常的DNS服务器；可以在“dns服务器：”里换一个地址再测");
+    verdict.evidence.push_back("还没有测到正常的DNS服务器：可以在“dns服务器：”里输入别的DNS服务器地址试测");
   }
+  verdict.evidence.push_back(
+      "建议：“dns服务器：”只改变本工具测试的服务器；要让电脑和游戏换用快的DNS服务器，请在系统里设置"
+      "（Windows：设置 > 网络和 Internet > 网卡属性 > DNS 服务器分配，选“手动”填入地址；"
+      "Linux：网络连接的 IPv4 设置里填写DNS），或在路由器管理页面的 DHCP/DNS 设置里填写，家里所有设备都会用它");
   return verdict;
 }
 
@@ -142,38 +218,69 @@ Verdict AllWell(const Roles& roles) {
   return verdict;
 }
 
+std::string DecliningGatewayLine(const Roles& roles) {
+  return "网关 " + roles.gateway->target + " 对ping丢包 " + Percent(roles.gateway->LossRatio()) +
+         "，而经过它的外部目标几乎不丢包：这是路由器限速回应发给它自己的ping，不影响转发，不是局域网丢包";
+}
+
+std::string WindowLine(const NetworkState& state) {
+  const auto seconds = state.window.value_or(std::chrono::seconds(0)).count();
+  const std::string span = seconds >= 60 && seconds % 60 == 0 ? std::to_string(seconds / 60) + " 分钟"
+                                                                : std::to_string(seconds) + " 秒";
+  return "判断依据：" + std::string(state.sinceRetest ? "重新测试以来 " : "最近 ") + span + "的测量，每行至少 " +
+         std::to_string(kMinSamples) + " 次";
+}
+
 }  // namespace
 
 std::vector<Verdict> Diagnose(const NetworkState& state) {
   const Roles roles = SortByRole(state);
   if (!roles.gateway && roles.outside.empty() && roles.dns.empty()) {
-    return {{Finding::kTooFewSamples,
-             "测量数据还不够：每一行至少要有 " + std::to_string(kMinSamples) + " 次测量，请稍等几秒再检测",
-             {}}};
+    Verdict tooFew{Finding::kTooFewSamples,
+                   "测量数据还不够：每一行至少要有 " + std::to_string(kMinSamples) + " 次测量，请稍等再检测",
+                   {}};
+    if (state.window) tooFew.evidence.push_back(WindowLine(state));
+    return {tooFew};
   }
 
-  const std::vector<RowHealth> outsideTroubled = InTrouble(roles.outside, OutsideInTrouble);
-  const std::vector<RowHealth> dnsTroubled = InTrouble(roles.dns, DnsInTrouble);
-  const bool gatewayTroubled = roles.gateway && GatewayInTrouble(*roles.gateway);
+  const std::vector<RowHealth> outsideTroubled = Matching(roles.outside, OutsideInTrouble);
+  const std::vector<RowHealth> dnsTroubled = Matching(roles.dns, DnsInTrouble);
+  const std::vector<RowHealth> failingLookups = Matching(roles.outside, LookupsFail);
+  const GatewayReading gateway = ReadGateway(roles);
   // With a single outside row measured, its trouble is the route's as well.
   const std::size_t routeMinRows = std::min<std::size_t>(kRouteMinRows, roles.outside.size());
   const bool routeTroubled = !outsideTroubled.empty() && outsideTroubled.size() >= routeMinRows &&
                              outsideTroubled.size() * 2 >= roles.outside.size();
 
   std::vector<Verdict> verdicts;
-  if (gatewayTroubled) {
+  std::vector<RowHealth> singleServers;
+  if (gateway.troubled) {
     // Everything outside goes through the gateway: its trouble explains theirs
     // and the DNS rows'.
     verdicts.push_back(LocalNetwork(roles, outsideTroubled.size()));
   } else if (routeTroubled) {
     verdicts.push_back(ProviderRoute(roles, outsideTroubled));
   } else {
-    // Slow look-ups are the DNS server's where the pings are fine, a few
-    // servers in trouble of their own aside.
-    if (!dnsTroubled.empty()) verdicts.push_back(Dns(state, roles, dnsTroubled, outsideTroubled.size()));
-    for (const RowHealth& row : outsideTroubled) verdicts.push_back(SingleServer(roles, row, outsideTroubled.size()));
+    // Slow or failing look-ups are the DNS server's where the pings are fine,
+    // a few servers in trouble of their own aside.
+    if (!dnsTroubled.empty() || !failingLookups.empty()) {
+      verdicts.push_back(Dns(state, roles, dnsTroubled, failingLookups, outsideTroubled.size()));
+    }
+    singleServers = outsideTroubled;
   }
+  // A refusing server is its own trouble whatever the route does.
+  const auto named = [](const std::vector<RowHealth>& rows, const RowHealth& row) {
+    return std::any_of(rows.begin(), rows.end(), [&row](const RowHealth& other) { return other.target == row.target; });
+  };
+  for (const RowHealth& row : roles.outside) {
+    if (gateway.troubled || !Refusing(row) || named(singleServers, row)) continue;
+    if (routeTroubled && named(outsideTroubled, row)) continue;
+    singleServers.push_back(row);
+  }
+  if (!singleServers.empty()) verdicts.push_back(SingleServers(roles, singleServers));
   if (verdicts.empty()) verdicts.push_back(AllWell(roles));
+  if (gateway.declinesPings) verdicts.front().evidence.push_back(DecliningGatewayLine(roles));
+  if (state.window) verdicts.front().evidence.push_back(WindowLine(state));
   return verdicts;
 }
 

@@ -75,6 +75,17 @@ void ProbeSession::RestartAllCounters() {
   // nothing of its own to restart.
   reset_.Raise();
   ResetCounters(tables_[TableKind::kGame]);
+  MarkRetested();
+}
+
+void ProbeSession::MarkRetested(std::chrono::system_clock::time_point at) {
+  retestedAt_.store(at.time_since_epoch().count(), std::memory_order_relaxed);
+}
+
+std::optional<std::chrono::system_clock::time_point> ProbeSession::RetestedAt() const {
+  const auto ticks = retestedAt_.load(std::memory_order_relaxed);
+  if (ticks == 0) return std::nullopt;
+  return std::chrono::system_clock::time_point(std::chrono::system_clock::duration(ticks));
 }
 
 void ProbeSession::Start() {

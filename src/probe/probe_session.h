@@ -1,6 +1,8 @@
 #pragma once
+#include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,11 @@ class ProbeSession {
   // Restarts the counters of all three tables: the DNS and ping workers at
   // their next pass, the game table's now.
   void RestartAllCounters();
+  // Marks the moment the user asked the tables to start counting afresh (a
+  // retest, a loaded configuration): the diagnosis judges nothing older.
+  void MarkRetested(std::chrono::system_clock::time_point at = std::chrono::system_clock::now());
+  // The last such moment; nothing before the first.
+  std::optional<std::chrono::system_clock::time_point> RetestedAt() const;
 
   // Hears of every sample of the three tables (see SampleListener), in
   // addition to any listener the worker options name. Set it before Start.
@@ -101,6 +108,8 @@ class ProbeSession {
   PerTable<RowEditor*> editors_;  // null: the store itself
   TextFieldStore dnsServer_;
   ResetRequest reset_;
+  // System-clock ticks since the epoch of the last retest; 0 for none.
+  std::atomic<std::chrono::system_clock::rep> retestedAt_{0};
   HostResolver resolver_{HostResolver::Options{.lookup = options_.lookup, .now = {}}};
   DnsWorker dnsWorker_;
   PingWorker pingWorker_;

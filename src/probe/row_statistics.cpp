@@ -27,7 +27,7 @@ RowStatistics ComputeRowStatistics(std::span<const Sample> samples) {
 
   std::vector<double> trips;
   trips.reserve(samples.size());
-  std::array<std::size_t, kAllFailureReasons.size()> failures{};
+  auto& failures = stats.failures;
   std::array<std::size_t, kAllFailureReasons.size()> lastSeen{};
   double jitterSum = 0;
   for (std::size_t i = 0; i < samples.size(); ++i) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -24,6 +25,8 @@ struct RowStatistics {
   std::optional<std::chrono::system_clock::time_point> lastAnswer, lastFailure;
   std::optional<FailureReason> lastOutcome;    // the newest sample's outcome
   std::optional<FailureReason> commonFailure;  // the most frequent failure reason
+  // The failed samples by reason, indexed by FailureReason.
+  std::array<std::size_t, kAllFailureReasons.size()> failures{};
 };
 
 // The statistics of samples given oldest first. Percentiles interpolate

@@ -41,10 +41,13 @@ class HistoryOfRows : public ::testing::Test {
 
   SampleRing& History(TableKind kind, int row) { return window_->Table(kind).RowAt(row).counters->history; }
 
-  // Twenty probes of every row, answered in `ms`, of which the first `failed` fail.
+  // Twenty probes of the row made just now (the diagnosis judges the recent
+  // ones), answered in `ms`, of which the first `failed` fail.
   void Measure(TableKind kind, int row, double ms, int failed = 0) {
-    for (int second = 0; second < 20; ++second) {
-      History(kind, row).Append(At(second, ms, second < failed ? FailureReason::kTimeout : FailureReason::kNone));
+    const auto now = std::chrono::system_clock::now();
+    for (int probe = 0; probe < 20; ++probe) {
+      const FailureReason outcome = probe < failed ? FailureReason::kTimeout : FailureReason::kNone;
+      History(kind, row).Append({now, static_cast<std::uint32_t>(ms * 1000), outcome});
     }
   }
 
@@ -59,8 +62,8 @@ class HistoryOfRows : public ::testing::Test {
 
 TEST_F(HistoryOfRows, CheckMenuShowsTheVerdictAndRerunLooksAgain) {
   Measure(TableKind::kDns, 0, 30);
-  Measure(TableKind::kPing, 0, 35, 4);
-  Measure(TableKind::kPing, 1, 2, 3);  // the gateway loses 15 %
+  Measure(TableKind::kPing, 0, 35, 6);  // the host behind it loses too: the LAN's loss
+  Measure(TableKind::kPing, 1, 2, 3);   // the gateway loses 15 %
   Measure(TableKind::kGame, 0, 40);
   Measure(TableKind::kGame, 1, 40);
 
@@ -76,13 +79,15 @@ TEST_F(HistoryOfRows, CheckMenuShowsTheVerdictAndRerunLooksAgain) {
   EXPECT_TRUE(VerdictText().contains(QStringLiteral("局域网"))) << VerdictText().toStdString();
   EXPECT_TRUE(VerdictText().contains(QStringLiteral("192.168.1.1：丢包 15.0%（3/20）"))) << VerdictText().toStdString();
 
-  // The gateway recovers ("重新测试PING" clears the histories); the button looks again.
+  // The gateway recovers ("重新测试PING" clears the histories, and the
+  // diagnosis judges only what came after it); the button looks again.
   window_->Commands().RetestPing();
   Measure(TableKind::kPing, 0, 35);
   Measure(TableKind::kPing, 1, 2);
   QTest::mouseClick(diagnosis->findChild<QPushButton*>(QString::fromLatin1(kRerunDiagnosisButtonName)), Qt::LeftButton);
   EXPECT_EQ(diagnosis->Verdicts().front().finding, Finding::kAllWell);
   EXPECT_TRUE(VerdictText().contains(QStringLiteral("网络正常"))) << VerdictText().toStdString();
+  EXPECT_TRUE(VerdictText().contains(QStringLiteral("判断依据：重新测试以来"))) << VerdictText().toStdString();
 
   // The menu item again: the same window.
   check->trigger();

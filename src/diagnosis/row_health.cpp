@@ -1,0 +1,21 @@
+#include "diagnosis/network_state.h"
+
+namespace qnc {
+
+std::uint32_t RowHealth::LookupFailures() const {
+  if (table == TableKind::kDns) return 0;
+  return Failures(FailureReason::kNameNotFound) + Failures(FailureReason::kLookupFailed) +
+         Failures(FailureReason::kLookupTimeout);
+}
+
+std::uint32_t RowHealth::Sent() const {
+  const std::uint32_t unsent = LookupFailures();
+  return samples > unsent ? samples - unsent : 0;
+}
+
+std::uint32_t RowHealth::Lost() const {
+  if (table == TableKind::kDns) return failed;
+  return Failures(FailureReason::kTimeout) + Failures(FailureReason::kUnreachable);
+}
+
+}  // namespace qnc
