@@ -41,7 +41,7 @@ constexpr const char* kMetricsUsage =
     "  --metrics-listen ADDR:PORT\n"
     "                       measure until stopped and serve Prometheus metrics at\n"
     "                       http://ADDR:PORT/metrics instead of printing tables; SIGHUP re-reads --config\n";
-constexpr const char* kMetricsExit = " or --metrics-listen cannot listen";
+constexpr const char* kMetricsExit = "\nor --metrics-listen cannot listen";
 #else
 constexpr const char* kMetricsUsage = "";
 constexpr const char* kMetricsExit = "";
@@ -49,9 +49,8 @@ constexpr const char* kMetricsExit = "";
 
 #if defined(_WIN32)
 constexpr const char* kPingPermissionUsage =
-    "Pings need a raw ICMP socket, which Windows gives only to programs run as administrator (start the\n"
-    "console with \"Run as administrator\"); without it the ping rows show \"超时\" and one line on stderr says\n"
-    "why.\n";
+    "Pings need a raw ICMP socket, which Windows gives only to programs run as administrator (open the\n"
+    "console with \"Run as administrator\"); without it the ping rows show \"超时\" and stderr says why once.\n";
 #else
 constexpr const char* kPingPermissionUsage =
     "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
