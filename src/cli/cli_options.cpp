@@ -34,51 +34,72 @@ std::optional<CliError> CheckMetricsListen(const std::string& text) {
 #endif
 }
 
+// What differs between builds: the metrics server is there only when the
+// exporter library was, and each system has its own way to allow pings.
+#if QNC_WITH_METRICS
+constexpr const char* kMetricsUsage =
+    "  --metrics-listen ADDR:PORT\n"
+    "                       measure until stopped and serve Prometheus metrics at\n"
+    "                       http://ADDR:PORT/metrics instead of printing tables; SIGHUP re-reads --config\n";
+constexpr const char* kMetricsExit = "\nor --metrics-listen cannot listen";
+#else
+constexpr const char* kMetricsUsage = "";
+constexpr const char* kMetricsExit = "";
+#endif
+
+#if defined(_WIN32)
+constexpr const char* kPingPermissionUsage =
+    "Pings need a raw ICMP socket, which Windows gives only to programs run as administrator (open the\n"
+    "console with \"Run as administrator\"); without it the ping rows show \"超时\" and stderr says why once.\n";
+#else
+constexpr const char* kPingPermissionUsage =
+    "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
+    "net.ipv4.ping_group_range; without either the ping rows show \"超时\" and one line on stderr says why.\n";
+#endif
+
 }  // namespace
 
-const char* CliUsage() {
-  return "Usage: quorix-probe [options]\n"
-         "       quorix-probe lan-server|lan-client [options]   (LAN throughput test; --help for its options)\n"
-         "\n"
-         "Measures three tables for ever, side by side, and prints each table after every pass:\n"
-         "  DNS table   the time a DNS server takes to resolve each domain (UDP, A record)\n"
-         "  ping table  the ICMP echo round trip to each host\n"
-         "  game table  the time to open a TCP connection to each host:port (port 80 when none is given)\n"
-         "Each row shows the latest latency in ms or \"超时\", the average, the loss and a quality word.\n"
-         "\n"
-         "Rows:\n"
-         "  --dns DOMAIN         add DOMAIN to the DNS table (repeatable)\n"
-         "  --ping HOST          add HOST to the ping table (repeatable)\n"
-         "  --game HOST[:PORT]   add HOST:PORT to the game table (repeatable)\n"
-         "  --config FILE        load the three host lists from a configuration file\n"
-         "                       (#headv1=== / #PING=== / #GAME=== sections, as the window exports them)\n"
-         "  Without --dns, --ping or --game the tables start with the window's default rows (the ping\n"
-         "  table's fourth row is this machine's gateway); --config then replaces the tables it covers.\n"
-         "  With any of them the tables hold exactly the rows given (after the --config rows, if any).\n"
-         "\n"
-         "DNS server:\n"
-         "  --dns-server ADDR    query the DNS server at this IPv4 address (default: the system's first)\n"
-         "  --dns-port N         its UDP port (default 53)\n"
-         "\n"
-         "Output and duration:\n"
-         "  --passes N           end after N passes of every table (default: run until Ctrl-C)\n"
-         "  --interval MS        pause MS milliseconds after each pass (default 1000, at least 100)\n"
-         "  --parallel N         probe up to N rows of a table at once (1 to 64; default 1: one after\n"
-         "                       the other, in table order, as the window does)\n"
-         "  --json               print one JSON object per table and pass instead of text tables\n"
-         "  --stats              add each row's statistics over its last 3600 probes and the reason of\n"
-         "                       its last failure (median, p95, jitter in text; every figure in JSON)\n"
-         "  --csv FILE           append every probe to FILE as a CSV line: time, table, target,\n"
-         "                       round_trip_ms, outcome, reason (a header line when FILE is new)\n"
-         "  --metrics-listen ADDR:PORT\n"
-         "                       measure until stopped and serve Prometheus metrics at\n"
-         "                       http://ADDR:PORT/metrics instead of printing tables; SIGHUP re-reads --config\n"
+std::string CliUsage() {
+  return std::string(
+             "Usage: quorix-probe [options]\n"
+             "       quorix-probe lan-server|lan-client [options]   (LAN throughput test; --help for its options)\n"
+             "\n"
+             "Measures three tables for ever, side by side, and prints each table after every pass:\n"
+             "  DNS table   the time a DNS server takes to resolve each domain (UDP, A record)\n"
+             "  ping table  the ICMP echo round trip to each host\n"
+             "  game table  the time to open a TCP connection to each host:port (port 80 when none is given)\n"
+             "Each row shows the latest latency in ms or \"超时\", the average, the loss and a quality word.\n"
+             "\n"
+             "Rows:\n"
+             "  --dns DOMAIN         add DOMAIN to the DNS table (repeatable)\n"
+             "  --ping HOST          add HOST to the ping table (repeatable)\n"
+             "  --game HOST[:PORT]   add HOST:PORT to the game table (repeatable)\n"
+             "  --config FILE        load the three host lists from a configuration file\n"
+             "                       (#headv1=== / #PING=== / #GAME=== sections, as the window exports them)\n"
+             "  Without --dns, --ping or --game the tables start with the window's default rows (the ping\n"
+             "  table's fourth row is this machine's gateway); --config then replaces the tables it covers.\n"
+             "  With any of them the tables hold exactly the rows given (after the --config rows, if any).\n"
+             "\n"
+             "DNS server:\n"
+             "  --dns-server ADDR    query the DNS server at this IPv4 address (default: the system's first)\n"
+             "  --dns-port N         its UDP port (default 53)\n"
+             "\n"
+             "Output and duration:\n"
+             "  --passes N           end after N passes of every table (default: run until Ctrl-C)\n"
+             "  --interval MS        pause MS milliseconds after each pass (default 1000, at least 100)\n"
+             "  --parallel N         probe up to N rows of a table at once (1 to 64; default 1: one after\n"
+             "                       the other, in table order, as the window does)\n"
+             "  --json               print one JSON object per table and pass instead of text tables\n"
+             "  --stats              add each row's statistics over its last 3600 probes and the reason of\n"
+             "                       its last failure (median, p95, jitter in text; every figure in JSON)\n"
+             "  --csv FILE           append every probe to FILE as a CSV line: time, table, target,\n"
+             "                       round_trip_ms, outcome, reason (a header line when FILE is new)\n") +
+         kMetricsUsage +
          "  --help               show this text\n"
-         "\n"
-         "Pings need a raw ICMP socket (root or CAP_NET_RAW) or ICMP datagram sockets allowed by\n"
-         "net.ipv4.ping_group_range; without either the ping rows show \"超时\" and one line on stderr says why.\n"
-         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options, 1 when the CSV file cannot be written\n"
-         "or --metrics-listen cannot listen.\n";
+         "\n" +
+         kPingPermissionUsage +
+         "Exit status: 0 after --passes or Ctrl-C, 2 for bad options, 1 when the CSV file cannot be written" +
+         kMetricsExit + ".\n";
 }
 
 std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args) {

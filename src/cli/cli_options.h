@@ -57,7 +57,7 @@ std::optional<Number> ParseNumber(std::string_view text, Number low, Number high
 // Parses the arguments after the program name.
 std::variant<CliOptions, CliError> ParseCliOptions(const std::vector<std::string>& args);
 
-// The --help text.
-const char* CliUsage();
+// The --help text, naming only what this build does.
+std::string CliUsage();
 
 }  // namespace qnc

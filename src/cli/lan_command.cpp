@@ -21,6 +21,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
+// Every complaint starts the way the table mode's do: the program, then the subcommand.
+std::ostream& Complain(std::ostream& err, std::string_view command) {
+  return err << "quorix-probe: " << command << ": ";
+}
+
 int RunServer(const LanServerCommand& command, std::ostream& out, std::ostream& err, std::stop_token stop) {
   ConsoleLines console(out);
   ConsoleLog log(console);
@@ -32,7 +37,7 @@ int RunServer(const LanServerCommand& command, std::ostream& out, std::ostream& 
   const bool listenerFailed = !stop.stop_requested();
   controller.Shutdown();
   if (listenerFailed) {
-    err << "lan-server: cannot listen on TCP port " << command.port << "\n";
+    Complain(err, kLanServerCommand) << "cannot listen on TCP port " << command.port << "\n";
     return kExitFailed;
   }
   return 0;
@@ -94,26 +99,28 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
   const int refused = counters.clientsRefused.load();
   const std::string seconds = SecondsText(measured.Seconds());
   if (counters.clientsConnected.load() == 0) {
-    err << "lan-client: no connection to " << server << "; nothing was measured\n";
+    Complain(err, kLanClientCommand) << "no connection to " << server << "; nothing was measured\n";
     return kExitFailed;
   }
   if (!measured.Any()) {
     if (refused > 0) {
-      err << "lan-client: the server at " << server << " closed " << refused << " of " << command.connections
+      Complain(err, kLanClientCommand)
+          << "the server at " << server << " closed " << refused << " of " << command.connections
           << " connections before sending anything (it takes no more connections from this address);"
              " nothing was measured\n";
     } else {
-      err << "lan-client: connected to " << server << " but no data came back; nothing was measured\n";
+      Complain(err, kLanClientCommand) << "connected to " << server << " but no data came back; nothing was measured\n";
     }
     return kExitFailed;
   }
   if (refused > 0) {
-    err << "lan-client: the server at " << server << " turned away " << refused << " of " << command.connections
-        << " connections\n";
+    Complain(err, kLanClientCommand) << "the server at " << server << " turned away " << refused << " of "
+                                     << command.connections << " connections\n";
   }
   if (endedEarly) {
-    err << "lan-client: every connection to " << server << " ended before the " << command.seconds
-        << " s run was over (the server closed them or stopped answering); " << seconds << " were measured\n";
+    Complain(err, kLanClientCommand) << "every connection to " << server << " ended before the " << command.seconds
+                                     << " s run was over (the server closed them or stopped answering); " << seconds
+                                     << " were measured\n";
     return kExitFailed;
   }
   return 0;
@@ -124,8 +131,8 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop) {
   const LanCommand command = ParseLanCommand(args);
   if (const auto* error = std::get_if<CliError>(&command)) {
-    err << "error: " << error->message << "\n";
-    PrintLanUsage(err);
+    // As the table mode reports bad options: one line, no usage text.
+    err << "quorix-probe: " << error->message << "\n";
     return kExitBadOptions;
   }
   if (std::holds_alternative<LanUsageRequest>(command)) {

@@ -40,7 +40,7 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
     if (option == "--help" || option == "-h") return LanUsageRequest{};
     const bool known = option == "--port" || (!server && (option == "--address" || option == "--connections" ||
                                                           option == "--mode" || option == "--seconds"));
-    if (!known) return Error(command, "unknown option '" + std::string(option) + "'");
+    if (!known) return Error(command, "unknown option '" + std::string(option) + "' (see --help)");
     if (at + 1 >= args.size()) return Error(command, std::string(option) + " needs a value");
     const std::string_view value = args[++at];
     if (option == "--port") {

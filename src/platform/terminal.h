@@ -7,7 +7,9 @@ namespace qnc {
 // What a terminal program needs from its process's surroundings.
 
 // Makes the console show the program's UTF-8 output as text. A Linux terminal
-// already does; a Windows console is switched from its OEM code page to UTF-8.
+// already does; a Windows console is switched from its OEM code page to UTF-8
+// and back to the code pages it had when the program ends (after a Ctrl-C
+// too, which ends the run rather than the process).
 void UseUtf8Console();
 
 // From now on Ctrl-C, and the system's request to end the program (SIGTERM;

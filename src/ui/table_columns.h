@@ -16,4 +16,11 @@ struct TableColumn {
 // The columns of a table, in cell order.
 const std::vector<TableColumn>& TableColumns(TableKind kind);
 
+// Widths for `columns` that fill `roomPx` exactly, for a list whose width
+// follows the window's scale: every column gets at least what it needs
+// (`leastPx`, in the same order), and the room left over goes to the
+// others in proportion to their widthPx. When even the needs do not fit,
+// each column gets its need.
+std::vector<int> FitColumnWidths(const std::vector<TableColumn>& columns, const std::vector<int>& leastPx, int roomPx);
+
 }  // namespace qnc

@@ -29,7 +29,8 @@ std::optional<std::string> RunFileDialog(HWND owner, bool save) {
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = static_cast<DWORD>(path.size());
   dialog.lpstrDefExt = L"txt";
-  dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  // No "Open as read-only" box: the file is only ever read or written whole.
+  dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
   const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (chosen == FALSE) return std::nullopt;
@@ -47,6 +48,14 @@ std::string FixedConfigFilePath() {
     path += L'\\';
   }
   return Utf8(path) + kConfigFileName;
+}
+
+std::string StartupConfigFilePath(const std::string& fixedPath, const std::string& driveRootPath) {
+  const auto exists = [](const std::string& path) {
+    return GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  if (!exists(fixedPath) && exists(driveRootPath)) return driveRootPath;
+  return fixedPath;
 }
 
 std::optional<std::string> ChooseConfigFileToSave(HWND owner) { return RunFileDialog(owner, true); }

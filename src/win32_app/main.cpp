@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <winsock2.h>
 
+#include <string>
+
 #include "commands/running_copy_check.h"
 #include "ui/control_ids.h"
 #include "win32_app/config_location.h"
@@ -29,7 +31,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   WSADATA sockets{};
   const bool socketsStarted = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
   {
-    qnc::MainWindow window(instance, qnc::FixedConfigFilePath());
+    const std::string fixedConfigPath = qnc::FixedConfigFilePath();
+    qnc::MainWindow window(instance, fixedConfigPath, qnc::StartupConfigFilePath(fixedConfigPath));
     window.RunModal(nullptr, instance);
   }
   if (socketsStarted) WSACleanup();

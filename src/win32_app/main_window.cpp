@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/config_file.h"
 #include "ui/control_ids.h"
 #include "ui/menu_templates.h"
 #include "ui/page_addresses.h"
@@ -43,9 +44,10 @@ HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetr
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath)
+MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath)
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
+      startupConfigPath_(std::move(startupConfigPath)),
       session_(sessionOptions_),
       lists_(session_),
       ui_(
@@ -63,8 +65,8 @@ void MainWindow::OnInitDialog() {
   AddAboutToSystemMenu();
   tray_ = std::make_unique<TrayIcon>(Handle(), resources_);
   session_.AddDefaultRows();
-  // The fixed file replaces the default rows of the tables it holds.
-  commands_.LoadFixedFile();
+  // The file replaces the default rows of the tables it holds.
+  session_.ApplyConfig(ReadConfig(startupConfigPath_));
   lists_.Attach(Handle());
   ListenToWorkers();
   StartWorkers();
@@ -213,6 +215,14 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       if (handled) return result;
       return std::nullopt;
     }
+    case WM_SIZE:
+      // Back from minimised by the user while the icon waited for a task
+      // bar: the window is here again, so the icon is no longer wanted.
+      if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) && tray_ != nullptr && tray_->Wanted() &&
+          IsWindowVisible(Handle()) != FALSE) {
+        tray_->Remove();
+      }
+      return std::nullopt;
     case WM_DESTROY:
       StopWorkers();
       if (tray_ != nullptr) tray_->Remove();
@@ -230,9 +240,10 @@ bool MainWindow::OnSysCommand(WPARAM command) {
   }
   if (command == SC_CLOSE) {
     // The close box puts the window into the notification area; only the
-    // cancel command ends it.
-    tray_->Add();
-    ShowWindow(Handle(), SW_HIDE);
+    // cancel command ends it. Without a task bar to take the icon (Explorer
+    // not running) a hidden window could not be brought back: it is
+    // minimised instead, and the icon still goes in once a task bar comes.
+    ShowWindow(Handle(), tray_->Add() ? SW_HIDE : SW_MINIMIZE);
     return true;
   }
   return false;

@@ -26,7 +26,8 @@ namespace qnc {
 // notification area while the workers go on measuring.
 class MainWindow final : public TemplateDialog {
  public:
-  MainWindow(HINSTANCE resources, std::string fixedConfigPath);
+  // Start-up loads `startupConfigPath`; the tray saves to `fixedConfigPath`.
+  MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath);
   // Stops and joins the workers (if the window's end has not already).
   ~MainWindow() override;
 
@@ -49,6 +50,7 @@ class MainWindow final : public TemplateDialog {
   void RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind);
 
   HINSTANCE resources_;
+  const std::string startupConfigPath_;
   // The program's own measuring options, named so the session copies a whole
   // object (GCC 12 at -O3 takes a defaulted temporary for half-built).
   const ProbeSessionOptions sessionOptions_{};

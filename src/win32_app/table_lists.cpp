@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
+#include "probe/probe_table.h"
+#include "probe/row_update.h"
 #include "probe/table_schema.h"
+#include "probe/table_store.h"
 #include "ui/control_ids.h"
 #include "ui/table_columns.h"
 #include "win32_app/window_messages.h"
@@ -16,24 +20,63 @@ namespace qnc {
 namespace {
 
 constexpr PerTable<int> kListIds{id::kDnsTable, id::kPingTable, id::kGameTable};
-// The last column keeps at least this much when the columns are fitted.
-constexpr int kNarrowestLastColumnPx = 40;
 
-// The columns' pixel widths are made for the dialog font's usual metrics; with
-// a font a little wider than that (Wine's substitute for "MS Shell Dlg", a
-// large-font setting) the list gets narrower than its columns and shows a
-// horizontal scroll bar over its last rows. Then the last column gives up the
-// overflow, with room kept for a vertical scroll bar once rows fill the list.
-void FitColumnsToList(HWND list, int columnCount) {
-  if (columnCount == 0) return;
+// Room beside a cell's text, in dialog units: the list's margins and a gap.
+constexpr int kCellPaddingDu = 8;
+
+// Texts a column must show whole whatever rows it holds now: the time-out
+// word and a four-digit latency, the loss of a row counted into three digits,
+// the longest quality word, a full IPv4 address.
+std::vector<std::string> ExpectedTexts(TableKind kind, int column) {
+  switch (column) {
+    case cell::kLatency:
+    case cell::kAverage:
+      return {"超时", "9999"};
+    case cell::kLoss:
+      return {LossText(kind, 999, 0)};
+    default:
+      break;
+  }
+  if (column == QualityColumn(kind)) return {"非常好"};
+  if (kind == TableKind::kDns && column == cell::kDnsAddress) return {"255.255.255.255"};
+  return {};
+}
+
+// What each column needs: its caption, its expected texts and the texts of
+// the rows it holds now, each with the cell padding.
+std::vector<int> NeededWidths(HWND list, TableKind kind, const TableStore& table, std::size_t columnCount,
+                              int paddingPx) {
+  std::vector<int> needed(columnCount, 0);
+  const auto widen = [&](std::size_t column, const std::string& text) {
+    const int width = ListView_GetStringWidth(list, Utf16(text).c_str());
+    needed[column] = std::max(needed[column], width + paddingPx);
+  };
+  const auto& schema = SchemaOf(kind).columns;
+  const int rows = table.RowCount();
+  for (std::size_t column = 0; column < columnCount; ++column) {
+    const int cellIndex = static_cast<int>(column);
+    widen(column, std::string(schema[column].caption));
+    for (const std::string& text : ExpectedTexts(kind, cellIndex)) widen(column, text);
+    for (int row = 0; row < rows; ++row) widen(column, table.CellAt(row, cellIndex));
+  }
+  return needed;
+}
+
+// The columns' designed pixel widths are for one scale and one font; the
+// list itself is laid out in dialog units and grows with the display scale
+// and the font. So the columns are fitted to the list: each as wide as its
+// texts need, the rest of the list shared in the designed proportions, with
+// room kept for a vertical scroll bar once rows fill the list.
+std::vector<int> FittedColumnWidths(HWND window, HWND list, TableKind kind, const TableStore& table,
+                                    std::size_t columnCount) {
+  RECT padding{0, 0, kCellPaddingDu, 0};
+  MapDialogRect(window, &padding);
   RECT client{};
   GetClientRect(list, &client);
   const int room = (client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL);
-  int total = 0;
-  for (int index = 0; index < columnCount; ++index) total += ListView_GetColumnWidth(list, index);
-  if (total <= room) return;
-  const int last = ListView_GetColumnWidth(list, columnCount - 1);
-  ListView_SetColumnWidth(list, columnCount - 1, std::max(last - (total - room), kNarrowestLastColumnPx));
+  std::vector<TableColumn> designed = TableColumns(kind);
+  designed.resize(columnCount);
+  return FitColumnWidths(designed, NeededWidths(list, kind, table, columnCount, padding.right), room);
 }
 
 }  // namespace
@@ -62,17 +105,17 @@ void TableLists::Attach(HWND window) {
     const auto& columns = TableColumns(kind);
     const auto& schema = SchemaOf(kind).columns;
     const std::size_t columnCount = std::min(columns.size(), schema.size());
+    const std::vector<int> widths = FittedColumnWidths(window, list, kind, session_.Table(kind), columnCount);
     for (std::size_t index = 0; index < columnCount; ++index) {
       std::wstring caption = Utf16(schema[index].caption);
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
       column.fmt = columns[index].centred ? LVCFMT_CENTER : LVCFMT_LEFT;
-      column.cx = columns[index].widthPx;
+      column.cx = widths[index];
       column.pszText = caption.data();
       column.iSubItem = static_cast<int>(index);
       ListView_InsertColumn(list, static_cast<int>(index), &column);
     }
-    FitColumnsToList(list, static_cast<int>(columnCount));
     pending_[kind].store(false);
     session_.Table(kind).SetCellChangedListener([this, kind] {
       // On the writing thread: one notice waits at a time; the window reads

@@ -23,8 +23,9 @@ class TableLists {
   TableLists(const TableLists&) = delete;
   TableLists& operator=(const TableLists&) = delete;
 
-  // Sets up the columns (captions, pixel widths, the centred first column,
-  // grid lines and full-row selection) and starts listening to the stores.
+  // Sets up the columns (captions, widths fitted to the list and to the
+  // texts they show, the centred first column, grid lines and full-row
+  // selection) and starts listening to the stores.
   // Before the workers start.
   void Attach(HWND window);
   // Stops listening; after the workers have stopped.

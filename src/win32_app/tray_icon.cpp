@@ -1,9 +1,8 @@
 #include "win32_app/tray_icon.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "ui/control_ids.h"
 #include "win32_app/window_messages.h"
@@ -23,39 +22,49 @@ NOTIFYICONDATAW IconRecord(HWND owner) {
 
 }  // namespace
 
-TrayIcon::TrayIcon(HWND owner, HINSTANCE resources)
+TrayIcon::Notify TrayIcon::DefaultNotify() {
+  return [](DWORD action, NOTIFYICONDATAW& record) { return Shell_NotifyIconW(action, &record); };
+}
+
+TrayIcon::TrayIcon(HWND owner, HINSTANCE resources, Notify notify)
     : owner_(owner),
       icon_(static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(id::kTrayIcon), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0))) {}
+                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0))),
+      notify_(std::move(notify)) {}
 
 TrayIcon::~TrayIcon() {
   Remove();
   if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
-void TrayIcon::Add() {
-  if (shown_) return;
+bool TrayIcon::Add() {
+  wanted_ = true;
+  if (!shown_) PutIn();
+  return shown_;
+}
+
+void TrayIcon::Remove() {
+  wanted_ = false;
+  if (!shown_) return;
+  NOTIFYICONDATAW record = IconRecord(owner_);
+  notify_(NIM_DELETE, record);
+  shown_ = false;
+}
+
+void TrayIcon::OnTaskbarCreated() {
+  // The new task bar holds no icon of the old one.
+  shown_ = false;
+  if (wanted_) PutIn();
+}
+
+void TrayIcon::PutIn() {
   NOTIFYICONDATAW record = IconRecord(owner_);
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   record.uCallbackMessage = message::kTrayNotify;
   record.hIcon = icon_;
   const std::wstring tip = Utf16(kMainWindowTitle);
   std::copy_n(tip.c_str(), std::min(tip.size() + 1, std::size(record.szTip)), record.szTip);
-  // A failure is not noticed: the window hides all the same.
-  shown_ = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
-}
-
-void TrayIcon::Remove() {
-  if (!shown_) return;
-  NOTIFYICONDATAW record = IconRecord(owner_);
-  Shell_NotifyIconW(NIM_DELETE, &record);
-  shown_ = false;
-}
-
-void TrayIcon::OnTaskbarCreated() {
-  if (!shown_) return;
-  shown_ = false;
-  Add();
+  shown_ = notify_(NIM_ADD, record) != FALSE;
 }
 
 }  // namespace qnc

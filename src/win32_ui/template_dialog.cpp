@@ -9,12 +9,67 @@
 
 namespace qnc {
 
-TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate)
-    : template_(dialogTemplate), blob_(BuildDialogBlob(dialogTemplate)) {}
+namespace {
+
+// The smallest font a window is shrunk to; below it the texts are unreadable.
+constexpr int kSmallestPointSize = 6;
+
+INT_PTR CALLBACK IgnoreEverything(HWND /*window*/, UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+  return FALSE;
+}
+
+// The outer size of the window that `dialog` makes with its font at
+// `pointSize`: the dialog manager maps the dialog units through the font's
+// own metrics, so a hidden window of the same frame and font, without
+// controls, is made and measured.
+SIZE WindowSizeAt(const DialogTemplate& dialog, int pointSize, HINSTANCE resources) {
+  DialogTemplate frame;
+  frame.caption = dialog.caption;
+  frame.widthDu = dialog.widthDu;
+  frame.heightDu = dialog.heightDu;
+  frame.font = {dialog.font.face, pointSize};
+  frame.windowStyle = dialog.windowStyle;
+  const std::vector<std::uint16_t> blob = BuildDialogBlob(frame);
+  HWND window = CreateDialogIndirectParamW(resources, reinterpret_cast<const DLGTEMPLATE*>(blob.data()), nullptr,
+                                           &IgnoreEverything, 0);
+  if (window == nullptr) return {0, 0};
+  RECT outer{};
+  GetClientRect(window, &outer);
+  AdjustWindowRectEx(&outer, DialogStyleOf(dialog), dialog.menuBar != nullptr ? TRUE : FALSE, DialogExStyleOf(dialog));
+  DestroyWindow(window);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The template's font size, or a smaller one when the window would not fit
+// in the work area of the monitor it opens on: at a large display scale a
+// big window would otherwise reach past the screen, with controls that no
+// one can get at.
+int PointSizeThatFits(const DialogTemplate& dialog, HWND owner, HINSTANCE resources) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor) == FALSE) {
+    return dialog.font.pointSize;
+  }
+  const LONG roomWidth = monitor.rcWork.right - monitor.rcWork.left;
+  const LONG roomHeight = monitor.rcWork.bottom - monitor.rcWork.top;
+  int pointSize = dialog.font.pointSize;
+  for (; pointSize > kSmallestPointSize; --pointSize) {
+    const SIZE size = WindowSizeAt(dialog, pointSize, resources);
+    if (size.cx <= roomWidth && size.cy <= roomHeight) break;
+  }
+  return pointSize;
+}
+
+}  // namespace
+
+TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate) : template_(dialogTemplate) {}
 
 TemplateDialog::~TemplateDialog() = default;
 
 INT_PTR TemplateDialog::RunModal(HWND owner, HINSTANCE resources) {
+  DialogTemplate fitted = template_;
+  fitted.font.pointSize = PointSizeThatFits(template_, owner, resources);
+  blob_ = BuildDialogBlob(fitted);
   const auto* blob = reinterpret_cast<const DLGTEMPLATE*>(blob_.data());
   return DialogBoxIndirectParamW(resources, blob, owner, &TemplateDialog::Procedure, reinterpret_cast<LPARAM>(this));
 }

@@ -15,8 +15,11 @@ namespace qnc {
 // (DialogBoxIndirectParamW): its caption, font, frame, controls in tab order
 // and, when the template has one, its menu bar, with the window grown so the
 // client area keeps the template's size under the bar. As it opens it gives
-// the focus to the template's focus control. Subclasses handle commands and
-// messages; the dialog manager does the keyboard (Tab, Enter, Esc).
+// the focus to the template's focus control. A window that would not fit in
+// its monitor's work area at the template's font size (a large display
+// scale) opens with a smaller font, so all of it stays on the screen.
+// Subclasses handle commands and messages; the dialog manager does the
+// keyboard (Tab, Enter, Esc).
 class TemplateDialog {
  public:
   // The template must outlive the window (templates are static data).

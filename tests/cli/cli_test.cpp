@@ -53,6 +53,26 @@ TEST(CliOptions, BadOptionsSayWhatIsWrong) {
   }
 }
 
+// --help names only what this build of the program does: the metrics server
+// where the exporter was built in, and this system's way to allow pings.
+TEST(CliOptions, HelpDescribesThisBuild) {
+#if defined(_WIN32)
+  constexpr bool kWindows = true;
+#else
+  constexpr bool kWindows = false;
+#endif
+  constexpr bool kMetrics = QNC_WITH_METRICS != 0;
+  const struct {
+    const char* text;
+    bool shown;
+  } cases[] = {
+      {"--metrics-listen", kMetrics},  {"SIGHUP", kMetrics && !kWindows}, {"CAP_NET_RAW", !kWindows},
+      {"ping_group_range", !kWindows}, {"administrator", kWindows},
+  };
+  const std::string usage = CliUsage();
+  for (const auto& c : cases) EXPECT_EQ(usage.find(c.text) != std::string::npos, c.shown) << c.text;
+}
+
 TEST(TableText, AlignsWideCharactersAndEscapesJson) {
   EXPECT_EQ(DisplayWidth("超时"), 4u);
   EXPECT_EQ(DisplayWidth("a超"), 3u);

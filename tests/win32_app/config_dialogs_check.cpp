@@ -3,7 +3,7 @@
 // the export button's save dialog takes a path and writes the lists there in
 // the configuration format; the import button's open dialog reads another
 // file and the three lists then hold its rows; a cancelled dialog changes
-// nothing.
+// nothing; neither dialog offers "Open as read-only".
 // Usage: qnc_config_dialogs_check   (after the window is up)
 // Exit status 0 when every step behaved, 1 when not, 2 when there is no window.
 #include <windows.h>
@@ -29,6 +29,8 @@ constexpr int kStepLimitMs = 15000;
 // Explorer-style dialog, an edit (edt1) in the older one.
 constexpr int kFileNameCombo = 0x47c;
 constexpr int kFileNameEdit = 0x480;
+// The "Open as read-only" check box (chx1).
+constexpr int kReadOnlyBox = 0x410;
 
 int failures = 0;
 
@@ -67,6 +69,12 @@ HWND OpenFileDialog(HWND main, int button) {
   return dialog;
 }
 
+// The lists are read or written whole: no dialog offers to open them read-only.
+void ExpectNoReadOnlyBox(HWND dialog, const std::string& which) {
+  HWND box = GetDlgItem(dialog, kReadOnlyBox);
+  Expect(box == nullptr || IsWindowVisible(box) == FALSE, "the " + which + " dialog shows no read-only box");
+}
+
 // Types the path into the dialog's file name box and presses its OK button.
 bool ChooseFile(HWND dialog, const std::wstring& path) {
   HWND box = GetDlgItem(dialog, kFileNameCombo);
@@ -102,6 +110,7 @@ void CheckExport(HWND main, const std::wstring& path) {
   HWND dialog = OpenFileDialog(main, qnc::id::kExportButton);
   Expect(dialog != nullptr, "导出配置 opens the save dialog");
   if (dialog == nullptr) return;
+  ExpectNoReadOnlyBox(dialog, "save");
   Expect(ChooseFile(dialog, path), "a typed path and OK close the save dialog");
   Expect(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, kStepLimitMs),
          "the lists are exported to " + qnc::Utf8(path));
@@ -128,6 +137,7 @@ void CheckImport(HWND main, const std::wstring& path) {
   HWND dialog = OpenFileDialog(main, qnc::id::kImportButton);
   Expect(dialog != nullptr, "导入配置 opens the open dialog");
   if (dialog == nullptr) return;
+  ExpectNoReadOnlyBox(dialog, "open");
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   Expect(WaitUntil([&] { return IsWindow(dialog) == FALSE; }, kStepLimitMs), "Cancel closes the open dialog");
   Sleep(300);

@@ -3,6 +3,7 @@
 // After windows.h:
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32_ui/wide_text.h"
@@ -95,6 +96,18 @@ std::string ListReader::Caption(int column) {
   request.cchTextMax = static_cast<int>(kTextRoom);
   if (Ask(list_, LVM_GETCOLUMNW, static_cast<WPARAM>(column), Put(request)) <= 0) return "(no column)";
   return ReadText();
+}
+
+int ListReader::ColumnWidth(int column) const {
+  return static_cast<int>(Ask(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+int ListReader::TextWidth(const std::string& text) {
+  std::wstring wide = Utf16(text);
+  wide.resize(std::min(wide.size(), kTextRoom - 1));
+  wide.push_back(L'\0');
+  WriteProcessMemory(process_, RemoteText(), wide.data(), wide.size() * sizeof(wchar_t), nullptr);
+  return static_cast<int>(Ask(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(RemoteText())));
 }
 
 void ListReader::Select(int row) {

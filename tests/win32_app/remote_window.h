@@ -38,6 +38,9 @@ class ListReader {
   int RowCount() const;
   std::string Cell(int row, int column);
   std::string Caption(int column);
+  int ColumnWidth(int column) const;
+  // How wide the list draws this text in its font, in pixels.
+  int TextWidth(const std::string& text);
   // Selects exactly this row and makes it the selection mark, as a click does.
   void Select(int row);
 

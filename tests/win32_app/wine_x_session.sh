@@ -8,6 +8,8 @@
 #
 # Usage: wine_x_session.sh COMMAND [ARGS...]
 # QNC_WINE_GUI_PREFIX: the prefix (default: wineprefix-gui in the working folder).
+# QNC_WINE_DPI: the display scale in dots per inch (default 96, 100 %; 120 is
+#   125 %, 144 is 150 %).
 # Exit status: the command's; 77 when skipped (not root, or a tool is missing).
 set -euo pipefail
 if [[ -z ${QNC_WINE_SESSION_INSIDE:-} ]]; then
@@ -66,6 +68,11 @@ set_value() {
 for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
   set_value 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$face" /d "WenQuanYi Micro Hei"
 done
+# The display scale, set for every session: the prefix keeps the last one.
+dpi=${QNC_WINE_DPI:-96}
+set_value 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
+set_value 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD \
+  /d "$dpi"
 # Wine draws the window frames itself (there is no window manager here), so
 # a picture shows the title bar too.
 set_value 'HKCU\Software\Wine\X11 Driver' /v Managed /d N

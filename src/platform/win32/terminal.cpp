@@ -1,6 +1,9 @@
 #include "platform/terminal.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
@@ -10,6 +13,22 @@ namespace qnc {
 namespace {
 
 std::atomic<bool> interrupted{false};
+
+// The console's code pages as the program found them (0: no console).
+UINT inputCodePageBefore = 0;
+UINT outputCodePageBefore = 0;
+
+// At exit, which Ctrl-C reaches too (it ends the run, not the process): the
+// console goes back to its own code pages, so the shell and the programs run
+// after this one show their text as before. What is still buffered is
+// written first, while the console still reads it as UTF-8.
+void RestoreConsoleCodePages() {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  if (outputCodePageBefore != 0) ::SetConsoleOutputCP(outputCodePageBefore);
+  if (inputCodePageBefore != 0) ::SetConsoleCP(inputCodePageBefore);
+}
 
 // How long the system's request to end may wait for the program to finish its
 // pass and stop; Windows ends the process when the handler returns.
@@ -36,8 +55,12 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }  // namespace
 
 void UseUtf8Console() {
+  inputCodePageBefore = ::GetConsoleCP();
+  outputCodePageBefore = ::GetConsoleOutputCP();
+  if (inputCodePageBefore == 0 && outputCodePageBefore == 0) return;
   ::SetConsoleOutputCP(CP_UTF8);
   ::SetConsoleCP(CP_UTF8);
+  std::atexit(RestoreConsoleCodePages);
 }
 
 void CatchInterrupts() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
