@@ -28,6 +28,8 @@ struct ProbeSessionOptions {
   std::string routeTablePath = kRouteTablePath;
   // Stands in for the system's name lookup (tests); empty: the system's.
   HostLookup lookup;
+  // How long a ping or game row's name lookup may take before it fails as a DNS time-out.
+  std::chrono::milliseconds lookupLimit = HostResolver::Options{}.lookupLimit;
 
   // The options every worker has (clock, pause, pass callback), by table.
   WorkerOptions& Worker(TableKind kind) { return *PerTable<WorkerOptions*>{&dns, &ping, &game}[kind]; }
@@ -110,7 +112,7 @@ class ProbeSession {
   ResetRequest reset_;
   // System-clock ticks since the epoch of the last retest; 0 for none.
   std::atomic<std::chrono::system_clock::rep> retestedAt_{0};
-  HostResolver resolver_{HostResolver::Options{.lookup = options_.lookup, .now = {}}};
+  HostResolver resolver_{HostResolver::Options{.lookup = options_.lookup, .now = {}, .lookupLimit = options_.lookupLimit}};
   DnsWorker dnsWorker_;
   PingWorker pingWorker_;
   GameWorker gameWorker_;
