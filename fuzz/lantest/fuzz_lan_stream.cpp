@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "lantest/connection_limits.h"
 #include "lantest/lan_engine_context.h"
 #include "lantest/lan_log.h"
 #include "lantest/lan_log_store.h"
@@ -62,9 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qnc::ConsoleLines console(consoleText);
   qnc::LanEngineCounters counters;
   const qnc::LanEngineContext context{state, log, console, counters, qnc::SystemTicks(), qnc::SystemLocalClock()};
+  qnc::ConnectionActivity activity;
   {
     std::jthread connection(
-        [&](std::stop_token stop) { qnc::ConnectionThread(stop, context, std::move(accepted->socket)); });
+        [&](std::stop_token stop) { qnc::ConnectionThread(stop, context, std::move(accepted->socket), activity); });
     client->SetSendTimeout(1000);
     if (!stream.empty()) {
       client->Send(stream.first(std::min(cut, stream.size())));

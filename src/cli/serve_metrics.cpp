@@ -16,9 +16,8 @@ namespace {
 
 // Tells the metrics which rows the tables hold and which ping row is the gateway.
 void ShowRows(ProbeMetrics& metrics, const ProbeSession& session, const std::string& routeTablePath) {
-  metrics.SetGateway(FindGatewayAddress(routeTablePath));
-  const ConfigTables targets = session.Targets();
-  for (const TableKind kind : kAllTables) metrics.SetRows(kind, targets[kind]);
+  // All at once: a scrape never sees one table of the new rows beside another of the old.
+  metrics.SetTables(session.Targets(), FindGatewayAddress(routeTablePath));
 }
 
 // Re-reads the configuration file: the tables it covers get its rows again,

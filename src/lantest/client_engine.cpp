@@ -148,10 +148,19 @@ void ClientThread(std::stop_token stop, const LanEngineContext& context, LanClie
       // The server sends nothing to a connection it turns away, only the
       // close (or a reset, when our first chunk was still unread); a time-out
       // is a server that is slow or silent.
-      const bool closedByServer = received == 0 || !IsTimeoutError(LastSocketError());
-      if (!receivedAny && closedByServer && !stop.stop_requested()) {
+      const int error = received == 0 ? 0 : LastSocketError();
+      const bool timedOut = received < 0 && IsTimeoutError(error);
+      if (stop.stop_requested()) break;
+      if (!receivedAny && !timedOut) {
         context.counters.clientsRefused.fetch_add(1);
         context.log.Prepend(kRefusedText);
+      } else if (receivedAny) {
+        // Say why a running test stopped: the server closed it, went silent,
+        // or the connection failed (a reset among them).
+        const ConnectionEnd why = received == 0 ? ConnectionEnd::kClosedByServer
+                                  : timedOut    ? ConnectionEnd::kTimedOut
+                                                : ConnectionEnd::kFailed;
+        context.log.Prepend(ConnectionEndedLine(why, error));
       }
       break;
     }

@@ -15,6 +15,7 @@ struct LanEngineCounters {
   std::atomic<int> clientsRefused{0};  // connected, then closed by the server before it sent anything
   std::atomic<int> connectionsAccepted{0};
   std::atomic<int> connectionsRefused{0};
+  std::atomic<int> connectionsDisplaced{0};  // slow connections closed to make room for a newcomer
 };
 
 // What every LAN test thread works with besides its own socket and its stop

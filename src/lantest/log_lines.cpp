@@ -75,6 +75,23 @@ std::string SourceRefusedLine(std::string_view clientAddress, int limit) {
   return "连接IP " + std::string(clientAddress) + " 已断开: 来自该地址的连接已达上限 " + std::to_string(limit) + "\r\n";
 }
 
+std::string DisplacedLine(std::string_view closedAddress, std::string_view newcomerAddress) {
+  return "连接IP " + std::string(closedAddress) + " 已断开: 几乎没有数据传输，位置让给 " +
+         std::string(newcomerAddress) + "\r\n";
+}
+
+std::string ConnectionEndedLine(ConnectionEnd why, int error) {
+  switch (why) {
+    case ConnectionEnd::kClosedByServer:
+      return "连接已断开: 服务器关闭了连接\r\n";
+    case ConnectionEnd::kTimedOut:
+      return "连接已断开: 服务器超过1秒没有发送数据\r\n";
+    case ConnectionEnd::kFailed:
+      break;
+  }
+  return "连接已断开: 错误 " + std::to_string(error) + "\r\n";
+}
+
 std::string ConnectingLine(int port) { return Format("准备连接服务器:%d......\r\n", port); }
 
 std::string RetryLine(int port) { return Format("重试连接服务器:%d......\r\n", port); }

@@ -46,6 +46,9 @@ std::string ConnectionLine(std::string_view clientAddress, std::string_view serv
 // already serves as many connections as it takes, in all or from its address.
 std::string ConnectionRefusedLine(std::string_view clientAddress, int limit);
 std::string SourceRefusedLine(std::string_view clientAddress, int limit);
+// Added at the end of the log when a connection that moved almost nothing was
+// closed to make room for a newcomer.
+std::string DisplacedLine(std::string_view closedAddress, std::string_view newcomerAddress);
 
 // The client thread's lines: before the first attempt, after each failed one,
 // and the text that replaces the log once connected.
@@ -55,5 +58,8 @@ inline constexpr std::string_view kConnectedText = "已连接服务器..........
 // Put in front when the server closed a new connection before sending
 // anything: it serves no more connections (from this address).
 inline constexpr std::string_view kRefusedText = "服务器拒绝连接（可能已达上限）\r\n";
+// Put in front when a connection that had data ends by itself, with the reason.
+enum class ConnectionEnd { kClosedByServer, kTimedOut, kFailed };
+std::string ConnectionEndedLine(ConnectionEnd why, int error = 0);
 
 }  // namespace qnc

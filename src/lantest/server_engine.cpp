@@ -10,6 +10,7 @@
 #include "lantest/chunk_streamer.h"
 #include "lantest/log_lines.h"
 #include "lantest/port_text.h"
+#include "lantest/server_connection.h"
 #include "platform/ipv4.h"
 #include "platform/on_stop.h"
 #include "platform/resolve.h"
@@ -55,16 +56,6 @@ AcceptOutcome AcceptOne(std::stop_token stop, TcpSocket& listener, const ListenS
   }
 }
 
-std::size_t Clamp(std::int32_t size) {
-  return static_cast<std::size_t>(std::clamp<std::int32_t>(size, 0, kLanBufferSize));
-}
-
-// Modes whose replies are worth streaming: those where the server sends full
-// chunks. An upload's one-byte replies stay one per receive.
-bool RepliesStream(int mode) {
-  return mode == static_cast<int>(TransferMode::kBoth) || mode == static_cast<int>(TransferMode::kDownloadOnly);
-}
-
 }  // namespace
 
 void ServerListenThread(std::stop_token stop, const LanEngineContext& context, const LanServerParts& parts,
@@ -103,12 +94,17 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     const std::string hostName = WireHostName(LocalHostName());
     const std::string clientAddress = FormatIpv4(accepted->peer);
     ConnectionLimits::Refusal refusal;
-    auto place = parts.limits.Admit(accepted->peer, refusal);
+    std::optional<Ipv4NetOrder> displaced;
+    auto place = parts.limits.Admit(accepted->peer, refusal, &displaced);
     if (!place) {
       context.counters.connectionsRefused.fetch_add(1);
       context.log.Append(refusal.perSource ? SourceRefusedLine(clientAddress, refusal.limit)
                                            : ConnectionRefusedLine(clientAddress, refusal.limit));
       continue;  // the socket closes here
+    }
+    if (displaced) {
+      context.counters.connectionsDisplaced.fetch_add(1);
+      context.log.Append(DisplacedLine(FormatIpv4(*displaced), clientAddress));
     }
     context.log.Append(ConnectionLine(clientAddress, hostName));
     context.counters.connectionsAccepted.fetch_add(1);
@@ -116,19 +112,23 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
     auto served = std::make_shared<std::pair<TcpSocket, ConnectionLimits::Place>>(std::move(client), std::move(*place));
     parts.connections.Start([&context, served](std::stop_token connectionStop) {
       const ConnectionLimits::Place held = std::move(served->second);
-      ConnectionThread(std::move(connectionStop), context, std::move(served->first));
+      ConnectionThread(std::move(connectionStop), context, std::move(served->first), held.Activity());
     });
   }
   parts.listenSocket.CloseIfHolding(listener.get());
 }
 
-void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket) {
+void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket,
+                      ConnectionActivity& activity) {
   std::vector<std::uint8_t> sendBuffer(kLanBufferSize);
   std::vector<std::uint8_t> receiveBuffer(kLanBufferSize);
   // A connection accepted while a stop is pending is dropped at once.
   if (stop.stop_requested()) return;
-  // The owner's stop wakes a send or receive that is waiting on this socket.
+  // The owner's stop, or a newcomer taking this place, wakes a send or
+  // receive that is waiting on this socket.
   const OnStop wake(stop, [&socket] { socket.Shutdown(); });
+  const std::stop_token givenUp = activity.GivenUp();
+  const OnStop wakeGivenUp(givenUp, [&socket] { socket.Shutdown(); });
 
   ThroughputMeter& meter = context.state.serverMeter;
   const auto report = [&context, &meter] {
@@ -136,48 +136,43 @@ void ConnectionThread(std::stop_token stop, const LanEngineContext& context, Tcp
       context.log.Prepend(ServerReportLine(context.clock.Now(), deltas));
     });
   };
-  // When a send last moved a byte; the streaming thread writes it too.
-  std::atomic<std::uint32_t> lastMovedTick = context.ticks.Now();
+  ServerConnection connection(context.ticks.Now());
   // Streamed sends only count; as with one send per receive, a report is
   // considered after a receive brought data.
-  const auto countSent = [&context, &meter, &lastMovedTick](long sent) {
+  const auto countSent = [&context, &meter, &connection, &activity](long sent) {
     meter.Add(0, sent);
-    if (sent > 0) lastMovedTick.store(context.ticks.Now());
+    activity.Moved(sent);
+    connection.Sent(sent, context.ticks.Now());
   };
 
-  // This connection's sizes: its own client's first byte sets them.
-  ChunkSizes sizes = kUnappliedSizes;
   std::optional<ChunkStreamer> streamer;
-  bool firstPass = true;
   for (;;) {
-    const long received = socket.Receive(std::span(receiveBuffer.data(), Clamp(sizes.receive)));
-    bool streams = false;
-    if (firstPass && received >= 1) {
-      const auto first = InterpretFirstChunk(std::span(receiveBuffer.data(), static_cast<std::size_t>(received)));
-      if (first && first->serverSizes) {
-        sizes = *first->serverSizes;
-        streams = RepliesStream(first->mode);
-      }
-    }
-    firstPass = false;
-    const std::span<const std::uint8_t> chunk(sendBuffer.data(), Clamp(sizes.send));
+    const long received = socket.Receive(std::span(receiveBuffer.data(), connection.ReceiveSize()));
+    const std::span<const std::uint8_t> data(receiveBuffer.data(),
+                                             received > 0 ? static_cast<std::size_t>(received) : 0);
+    const ServerConnection::Reply reply = connection.Received(data);
     // Where the client downloads, the replies need not wait for its requests:
     // they stream from a thread of their own from the first request on, and
     // this thread only receives. A client that sends a chunk and then reads up
     // to a chunk finds the same filler bytes waiting either way.
+    const std::span<const std::uint8_t> chunk(sendBuffer.data(), connection.ReplySize());
     long sent = 0;
-    if (streams) {
+    if (reply == ServerConnection::Reply::kStartStream) {
       streamer.emplace(socket, chunk, countSent);
-    } else if (!streamer) {
+    } else if (reply == ServerConnection::Reply::kOneChunk) {
       sent = socket.Send(chunk);
-      if (sent > 0) lastMovedTick.store(context.ticks.Now());
+      connection.Sent(sent, context.ticks.Now());
     }
     if (received <= 0) break;
+    // Judged before the bytes show in the meter: whoever sees them counted
+    // also sees the window they closed.
+    activity.Moved(received);
+    activity.Moved(sent);
+    activity.Judge(context.ticks.Now());
     meter.Add(received, sent);
     report();
-    const std::uint32_t now = context.ticks.Now();
-    if (static_cast<std::uint32_t>(now - lastMovedTick.load()) >= kIdleConnectionMs) break;
-    if (stop.stop_requested()) break;
+    if (connection.Idle(context.ticks.Now())) break;
+    if (stop.stop_requested() || givenUp.stop_requested()) break;
   }
 }
 

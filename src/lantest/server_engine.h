@@ -5,15 +5,11 @@
 #include "lantest/lan_engine_context.h"
 #include "lantest/lan_stream.h"
 #include "lantest/listen_socket_slot.h"
+#include "lantest/server_connection.h"
 #include "platform/tcp_socket.h"
 #include "platform/thread_group.h"
 
 namespace qnc {
-
-// A connection whose sends have moved no byte for this long is closed: its
-// client does not read, and would otherwise hold its place for ever (one that
-// stops sending ends at the next receive time-out anyway).
-inline constexpr std::uint32_t kIdleConnectionMs = 10000;
 
 // The dialog's values that a listener reads when it starts.
 struct LanServerSettings {
@@ -39,7 +35,10 @@ void ServerListenThread(std::stop_token stop, const LanEngineContext& context, c
 // received, then receives and sends and writes the server's report lines. In
 // the modes where the client downloads, replies stream from a second thread
 // while this one receives; an upload gets its one-byte reply per receive. The
-// connection ends when nothing arrives for the receive time-out.
-void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket);
+// connection ends when nothing arrives for the receive time-out, when its
+// sends moved nothing for kIdleConnectionMs, or when a newcomer took its place
+// (see ConnectionLimits); it counts what it moves into `activity`.
+void ConnectionThread(std::stop_token stop, const LanEngineContext& context, TcpSocket socket,
+                      ConnectionActivity& activity);
 
 }  // namespace qnc

@@ -1,7 +1,7 @@
 #include "metrics/probe_metrics.h"
 
 #include <algorithm>
-#include <set>
+#include <utility>
 
 #include "metrics/text_exposition.h"
 #include "probe/table_schema.h"
@@ -71,135 +71,216 @@ void RemoveFrom(prometheus::Family<Metric>& family, Metric*& metric) {
   metric = nullptr;
 }
 
+// The row's labels, in name order as prometheus-cpp writes them ("result"
+// goes before all of them).
+std::string LabelText(const prometheus::Labels& labels) {
+  std::string text;
+  for (const auto& [name, value] : labels) {
+    if (!text.empty()) text += ',';
+    AppendLabel(text, name, value);
+  }
+  return text;
+}
+
 }  // namespace
 
+// One registry with its families and the series of one set of rows.
+struct ProbeMetrics::Generation {
+  struct RowSeries {
+    prometheus::Labels labels;
+    std::string labelText;  // role="gateway",server="...",table="...",target="..."
+    prometheus::Histogram* roundTrip = nullptr;
+    prometheus::Gauge* lastRoundTrip = nullptr;  // null while the latest probe failed
+    prometheus::Gauge* lastSuccess = nullptr;    // null until the first answer
+    std::array<prometheus::Counter*, kProbeResults.size()> probes{};
+  };
+  // A DNS row before its server is known has no series: it is not listed.
+  using TableSeries = std::map<std::string, RowSeries, std::less<>>;
+
+  explicit Generation(const std::string& version)
+      : registry(std::make_shared<prometheus::Registry>()),
+        roundTrip(Register(prometheus::BuildHistogram(), kRoundTrip, *registry)),
+        lastRoundTrip(Register(prometheus::BuildGauge(), kLastRoundTrip, *registry)),
+        lastSuccess(Register(prometheus::BuildGauge(), kLastSuccess, *registry)),
+        probes(Register(prometheus::BuildCounter(), kProbes, *registry)) {
+    Register(prometheus::BuildGauge(), kBuildInfo, *registry).Add({{"version", version}}).Set(1);
+  }
+
+  void Add(TableKind kind, const std::string& target, prometheus::Labels labels) {
+    RowSeries& series = rows[kind][target];
+    series.labelText = LabelText(labels);
+    series.roundTrip = &roundTrip.Add(labels, kRoundTripBuckets);
+    for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
+      prometheus::Labels withResult = labels;
+      withResult.emplace("result", std::string(kProbeResults[i]));
+      series.probes[i] = &probes.Add(withResult);
+    }
+    series.labels = std::move(labels);
+  }
+
+  // Takes over the values of the same series in `before`.
+  void CarryFrom(const Generation& before) {
+    for (const TableKind kind : kAllTables) {
+      for (auto& [target, series] : rows[kind]) {
+        const auto old = before.rows[kind].find(target);
+        if (old == before.rows[kind].end() || old->second.labels != series.labels) continue;
+        const RowSeries& from = old->second;
+        for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
+          const double count = from.probes[i]->Value();
+          if (count > 0) series.probes[i]->Increment(count);
+        }
+        const prometheus::ClientMetric::Histogram histogram = from.roundTrip->Collect().histogram;
+        if (histogram.sample_count > 0) {
+          std::vector<double> increments;
+          std::uint64_t below = 0;
+          for (const auto& bucket : histogram.bucket) {
+            increments.push_back(static_cast<double>(bucket.cumulative_count - below));
+            below = bucket.cumulative_count;
+          }
+          series.roundTrip->ObserveMultiple(increments, histogram.sample_sum);
+        }
+        if (from.lastRoundTrip != nullptr) {
+          series.lastRoundTrip = &lastRoundTrip.Add(series.labels);
+          series.lastRoundTrip->Set(from.lastRoundTrip->Value());
+        }
+        if (from.lastSuccess != nullptr) {
+          series.lastSuccess = &lastSuccess.Add(series.labels);
+          series.lastSuccess->Set(from.lastSuccess->Value());
+        }
+      }
+    }
+  }
+
+  std::shared_ptr<prometheus::Registry> registry;
+  prometheus::Family<prometheus::Histogram>& roundTrip;
+  prometheus::Family<prometheus::Gauge>& lastRoundTrip;
+  prometheus::Family<prometheus::Gauge>& lastSuccess;
+  prometheus::Family<prometheus::Counter>& probes;
+  std::optional<std::string> dnsServer;
+  PerTable<TableSeries> rows;
+};
+
 ProbeMetrics::ProbeMetrics(std::string_view version)
-    : registry_(std::make_shared<prometheus::Registry>()),
-      roundTrip_(Register(prometheus::BuildHistogram(), kRoundTrip, *registry_)),
-      lastRoundTrip_(Register(prometheus::BuildGauge(), kLastRoundTrip, *registry_)),
-      lastSuccess_(Register(prometheus::BuildGauge(), kLastSuccess, *registry_)),
-      probes_(Register(prometheus::BuildCounter(), kProbes, *registry_)),
-      version_(version) {
-  Register(prometheus::BuildGauge(), kBuildInfo, *registry_).Add({{"version", version_}}).Set(1);
+    : version_(version), current_(std::make_shared<Generation>(version_)) {}
+
+ProbeMetrics::~ProbeMetrics() = default;
+
+std::shared_ptr<prometheus::Registry> ProbeMetrics::Registry() const {
+  std::lock_guard lock(mutex_);
+  return current_->registry;
 }
 
-bool ProbeMetrics::HasLabels(TableKind kind) const { return kind != TableKind::kDns || dnsServer_.has_value(); }
-
-prometheus::Labels ProbeMetrics::LabelsOf(TableKind kind, const std::string& target) const {
-  prometheus::Labels labels{{"table", std::string(SchemaOf(kind).name)}, {"target", target}};
-  if (kind == TableKind::kDns) labels.emplace("server", dnsServer_.value_or(""));
-  if (kind == TableKind::kPing && !gateway_.empty() && target == gateway_) labels.emplace("role", "gateway");
-  return labels;
-}
-
-void ProbeMetrics::AddSeriesLocked(TableKind kind, const std::string& target, RowSeries& series) {
-  const prometheus::Labels labels = LabelsOf(kind, target);
-  // In name order, as prometheus-cpp writes them ("result" goes before all of them).
-  series.labels.clear();
-  for (const auto& [name, value] : labels) {
-    if (!series.labels.empty()) series.labels += ',';
-    AppendLabel(series.labels, name, value);
+void ProbeMetrics::RebuildLocked() {
+  // Built without the lock: scrapes and probes go on with the series in use.
+  auto next = std::make_shared<Generation>(version_);
+  next->dnsServer = wanted_.dnsServer;
+  for (const TableKind kind : kAllTables) {
+    if (kind == TableKind::kDns && !wanted_.dnsServer) continue;
+    for (const std::string& target : wanted_.rows[kind]) {
+      prometheus::Labels labels{{"table", std::string(SchemaOf(kind).name)}, {"target", target}};
+      if (kind == TableKind::kDns) labels.emplace("server", *wanted_.dnsServer);
+      if (kind == TableKind::kPing && !wanted_.gateway.empty() && target == wanted_.gateway) {
+        labels.emplace("role", "gateway");
+      }
+      next->Add(kind, target, std::move(labels));
+    }
   }
-  series.roundTrip = &roundTrip_.Add(labels, kRoundTripBuckets);
-  for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
-    prometheus::Labels withResult = labels;
-    withResult.emplace("result", std::string(kProbeResults[i]));
-    series.probes[i] = &probes_.Add(withResult);
-  }
+  std::unique_lock lock(mutex_);
+  next->CarryFrom(*current_);
+  std::swap(current_, next);
+  lock.unlock();
+  // `next` now holds the old series; they go here, without the lock.
 }
 
-void ProbeMetrics::RemoveSeriesLocked(RowSeries& series) {
-  RemoveFrom(roundTrip_, series.roundTrip);
-  RemoveFrom(lastRoundTrip_, series.lastRoundTrip);
-  RemoveFrom(lastSuccess_, series.lastSuccess);
-  for (prometheus::Counter*& counter : series.probes) RemoveFrom(probes_, counter);
-}
-
-void ProbeMetrics::RelabelLocked(TableKind kind, const std::string& target) {
-  const auto row = rows_[kind].find(target);
-  if (row == rows_[kind].end()) return;
-  RemoveSeriesLocked(row->second);
-  if (HasLabels(kind)) AddSeriesLocked(kind, target, row->second);
+void ProbeMetrics::SetTables(const PerTable<std::vector<std::string>>& targets, std::string_view gateway) {
+  std::lock_guard rebuild(rebuildMutex_);
+  for (const TableKind kind : kAllTables) WantRowsLocked(kind, targets[kind]);
+  wanted_.gateway = gateway;
+  RebuildLocked();
 }
 
 void ProbeMetrics::SetRows(TableKind kind, const std::vector<std::string>& targets) {
-  std::set<std::string, std::less<>> wanted;
+  std::lock_guard rebuild(rebuildMutex_);
+  WantRowsLocked(kind, targets);
+  RebuildLocked();
+}
+
+void ProbeMetrics::WantRowsLocked(TableKind kind, const std::vector<std::string>& targets) {
+  wanted_.rows[kind].clear();
   for (const std::string& target : targets) {
-    if (!target.empty()) wanted.insert(target);  // the workers skip rows without a target
-  }
-  std::lock_guard lock(mutex_);
-  TableSeries& table = rows_[kind];
-  for (auto row = table.begin(); row != table.end();) {
-    if (wanted.contains(row->first)) {
-      ++row;
-      continue;
-    }
-    RemoveSeriesLocked(row->second);
-    row = table.erase(row);
-  }
-  for (const std::string& target : wanted) {
-    const auto [row, added] = table.try_emplace(target);
-    if (added && HasLabels(kind)) AddSeriesLocked(kind, target, row->second);
+    if (!target.empty()) wanted_.rows[kind].insert(target);  // the workers skip rows without a target
   }
 }
 
 void ProbeMetrics::SetGateway(std::string_view address) {
-  std::lock_guard lock(mutex_);
-  if (address == gateway_) return;
-  const std::string before = std::exchange(gateway_, std::string(address));
-  RelabelLocked(TableKind::kPing, before);
-  RelabelLocked(TableKind::kPing, gateway_);
+  std::lock_guard rebuild(rebuildMutex_);
+  if (address == wanted_.gateway) return;
+  wanted_.gateway = address;
+  RebuildLocked();
 }
 
 void ProbeMetrics::Record(TableKind kind, std::string_view target, std::string_view server, const ProbeRecord& record) {
-  std::lock_guard lock(mutex_);
-  TableSeries& table = rows_[kind];
-  if (kind == TableKind::kDns && dnsServer_ != server) {
-    dnsServer_ = std::string(server);
-    for (auto& [rowTarget, series] : table) RelabelLocked(kind, rowTarget);
+  {
+    std::lock_guard lock(mutex_);
+    if (kind != TableKind::kDns || current_->dnsServer == server) {
+      RecordLocked(*current_, kind, target, record);
+      return;
+    }
   }
-  const auto row = table.find(target);
-  if (row == table.end()) return;
-  RowSeries& series = row->second;
-  if (series.roundTrip == nullptr) AddSeriesLocked(kind, row->first, series);
+  // Another DNS server: the DNS series start again under it. Probes that name
+  // it wait here until its series exist.
+  std::lock_guard rebuild(rebuildMutex_);
+  if (wanted_.dnsServer != server) {
+    wanted_.dnsServer = std::string(server);
+    RebuildLocked();
+  }
+  std::lock_guard lock(mutex_);
+  if (current_->dnsServer == server) RecordLocked(*current_, kind, target, record);
+}
+
+void ProbeMetrics::RecordLocked(Generation& generation, TableKind kind, std::string_view target,
+                                const ProbeRecord& record) {
+  const auto row = generation.rows[kind].find(target);
+  if (row == generation.rows[kind].end()) return;
+  Generation::RowSeries& series = row->second;
   const std::size_t result = ResultIndex(record.result);
   series.probes[result]->Increment();
   if (result != 0) {
-    RemoveFrom(lastRoundTrip_, series.lastRoundTrip);
+    RemoveFrom(generation.lastRoundTrip, series.lastRoundTrip);
     return;
   }
   const double seconds = Seconds(record.roundTrip);
   series.roundTrip->Observe(seconds);
-  if (series.lastRoundTrip == nullptr) series.lastRoundTrip = &lastRoundTrip_.Add(LabelsOf(kind, row->first));
+  if (series.lastRoundTrip == nullptr) series.lastRoundTrip = &generation.lastRoundTrip.Add(series.labels);
   series.lastRoundTrip->Set(seconds);
-  if (series.lastSuccess == nullptr) series.lastSuccess = &lastSuccess_.Add(LabelsOf(kind, row->first));
+  if (series.lastSuccess == nullptr) series.lastSuccess = &generation.lastSuccess.Add(series.labels);
   series.lastSuccess->Set(UnixSeconds(record.time));
 }
 
 void ProbeMetrics::WriteText(std::string& out) const {
   std::lock_guard lock(mutex_);
+  const Generation& generation = *current_;
   // One allocation for the whole text: it is about as long as the last one.
   out.reserve(out.size() + lastTextSize_ + lastTextSize_ / 8);
   const std::size_t start = out.size();
 
   AppendFamilyHeader(out, kProbes.name, kProbes.help, kProbes.type);
-  for (const TableSeries& table : rows_) {
+  for (const auto& table : generation.rows) {
     for (const auto& [target, series] : table) {
-      if (series.roundTrip == nullptr) continue;  // a DNS row before its server is known
       for (std::size_t i = 0; i < kProbeResults.size(); ++i) {
         out.append(kProbes.name).append("{result=\"").append(kProbeResults[i]).append("\",");
-        AppendSampleEnd(out, series.labels, series.probes[i]->Value());
+        AppendSampleEnd(out, series.labelText, series.probes[i]->Value());
       }
     }
   }
   for (const FamilyInfo* gauge : {&kLastRoundTrip, &kLastSuccess}) {
     AppendFamilyHeader(out, gauge->name, gauge->help, gauge->type);
-    for (const TableSeries& table : rows_) {
+    for (const auto& table : generation.rows) {
       for (const auto& [target, series] : table) {
         const prometheus::Gauge* metric = gauge == &kLastRoundTrip ? series.lastRoundTrip : series.lastSuccess;
         if (metric == nullptr) continue;
         out.append(gauge->name).append("{");
-        AppendSampleEnd(out, series.labels, metric->Value());
+        AppendSampleEnd(out, series.labelText, metric->Value());
       }
     }
   }
@@ -210,16 +291,15 @@ void ProbeMetrics::WriteText(std::string& out) const {
 
   AppendFamilyHeader(out, kRoundTrip.name, kRoundTrip.help, kRoundTrip.type);
   const std::string name(kRoundTrip.name);
-  for (const TableSeries& table : rows_) {
+  for (const auto& table : generation.rows) {
     for (const auto& [target, series] : table) {
-      if (series.roundTrip == nullptr) continue;
       const prometheus::ClientMetric::Histogram histogram = series.roundTrip->Collect().histogram;
       out.append(name).append("_count{");
-      AppendSampleEnd(out, series.labels, static_cast<double>(histogram.sample_count));
+      AppendSampleEnd(out, series.labelText, static_cast<double>(histogram.sample_count));
       out.append(name).append("_sum{");
-      AppendSampleEnd(out, series.labels, histogram.sample_sum);
+      AppendSampleEnd(out, series.labelText, histogram.sample_sum);
       for (std::size_t i = 0; i < histogram.bucket.size() && i < BucketBounds().size(); ++i) {
-        out.append(name).append("_bucket{").append(series.labels).append(",le=\"").append(BucketBounds()[i]);
+        out.append(name).append("_bucket{").append(series.labelText).append(",le=\"").append(BucketBounds()[i]);
         AppendSampleEnd(out, "\"", static_cast<double>(histogram.bucket[i].cumulative_count));
       }
     }

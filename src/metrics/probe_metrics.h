@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,22 +52,34 @@ struct ProbeRecord {
 // WriteText, which gives the same lines as prometheus-cpp's text serializer
 // over Registry() but at a small fraction of its cost (thousands of rows make
 // tens of thousands of lines).
+//
+// A change of rows, of the gateway or of the DNS server builds a whole new
+// registry beside the one in use, without holding up scrapes or probes (a
+// family of prometheus-cpp removes one series in time linear in its size, so
+// removing thousands of rows one by one takes seconds); then, in one short
+// step under the lock, the values of the series that stay are carried over
+// and the new registry takes the old one's place. A scrape therefore always
+// shows one set of rows.
 class ProbeMetrics {
  public:
   explicit ProbeMetrics(std::string_view version);
+  ~ProbeMetrics();
   ProbeMetrics(const ProbeMetrics&) = delete;
   ProbeMetrics& operator=(const ProbeMetrics&) = delete;
 
-  // The series as prometheus-cpp collects them.
-  std::shared_ptr<prometheus::Registry> Registry() const { return registry_; }
+  // The series as prometheus-cpp collects them (the registry in use now).
+  std::shared_ptr<prometheus::Registry> Registry() const;
   // Appends every series in the Prometheus text format.
   void WriteText(std::string& out) const;
 
-  // The targets a table now holds. Targets new to it get their series at zero
-  // (the DNS table's once its server is known); the series of targets it no
-  // longer holds are removed.
+  // The targets of all three tables and the LAN gateway's address, changed in
+  // one step. Targets new to a table get their series at zero (the DNS
+  // table's once its server is known); the series of targets it no longer
+  // holds are removed; the ping row whose target is the gateway carries
+  // role="gateway".
+  void SetTables(const PerTable<std::vector<std::string>>& targets, std::string_view gateway);
+  // The same for one table, or for the gateway alone.
   void SetRows(TableKind kind, const std::vector<std::string>& targets);
-  // The LAN gateway's address: the ping row with this target carries role="gateway".
   void SetGateway(std::string_view address);
   // Records a probe of a row that the table holds; a probe of a target that
   // has left the table (a row removed while it was being probed) is dropped.
@@ -75,32 +88,24 @@ class ProbeMetrics {
   void Record(TableKind kind, std::string_view target, std::string_view server, const ProbeRecord& record);
 
  private:
-  struct RowSeries {
-    std::string labels;  // the row's labels as written: role="gateway",server="...",table="...",target="..."
-    prometheus::Histogram* roundTrip = nullptr;
-    prometheus::Gauge* lastRoundTrip = nullptr;  // null while the latest probe failed
-    prometheus::Gauge* lastSuccess = nullptr;    // null until the first answer
-    std::array<prometheus::Counter*, kProbeResults.size()> probes{};
+  struct Generation;
+  struct Wanted {
+    PerTable<std::set<std::string, std::less<>>> rows;
+    std::string gateway;
+    std::optional<std::string> dnsServer;  // none until the first DNS probe names it
   };
-  using TableSeries = std::map<std::string, RowSeries, std::less<>>;
 
-  prometheus::Labels LabelsOf(TableKind kind, const std::string& target) const;
-  bool HasLabels(TableKind kind) const;
-  void AddSeriesLocked(TableKind kind, const std::string& target, RowSeries& series);
-  void RemoveSeriesLocked(RowSeries& series);
-  void RelabelLocked(TableKind kind, const std::string& target);
+  // Builds the series of wanted_ and puts them in place (rebuildMutex_ held).
+  void RebuildLocked();
+  void WantRowsLocked(TableKind kind, const std::vector<std::string>& targets);
+  void RecordLocked(Generation& generation, TableKind kind, std::string_view target, const ProbeRecord& record);
 
-  std::shared_ptr<prometheus::Registry> registry_;
-  prometheus::Family<prometheus::Histogram>& roundTrip_;
-  prometheus::Family<prometheus::Gauge>& lastRoundTrip_;
-  prometheus::Family<prometheus::Gauge>& lastSuccess_;
-  prometheus::Family<prometheus::Counter>& probes_;
   const std::string version_;
+  std::mutex rebuildMutex_;  // one rebuild at a time
+  Wanted wanted_;            // under rebuildMutex_
 
-  mutable std::mutex mutex_;
-  PerTable<TableSeries> rows_;
-  std::optional<std::string> dnsServer_;  // none until the first DNS probe names it
-  std::string gateway_;
+  mutable std::mutex mutex_;  // the generation in use and its values
+  std::shared_ptr<Generation> current_;
   mutable std::size_t lastTextSize_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <stop_token>
 #include <utility>
 
@@ -37,6 +38,8 @@ class SocketHandle {
   void Close();
   // Shuts both directions down without closing, so a thread blocked on the socket wakes up.
   void Shutdown() const;
+  // Ends this side's sending (the peer reads the end of the stream); receiving goes on.
+  void ShutdownSending() const;
 
  private:
   NativeSocket fd_ = kInvalidSocket;
@@ -48,6 +51,20 @@ enum class WaitResult { kReady, kTimedOut, kStopped, kError };
 // is cut into short slices so that a stop request ends it within about 50 ms.
 WaitResult WaitReadable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
 WaitResult WaitWritable(NativeSocket fd, int timeoutMs, std::stop_token stop = {});
+
+// One socket for WaitSockets: what to wait for, and what it is ready for
+// afterwards (readable also when the peer closed or an error is pending).
+struct SocketWatch {
+  NativeSocket socket = kInvalidSocket;
+  bool read = false;
+  bool write = false;
+  bool readable = false;
+  bool writable = false;
+};
+
+// Waits at most timeoutMs until one of the sockets is ready as asked and
+// marks those that are. False when the wait itself failed.
+bool WaitSockets(std::span<SocketWatch> sockets, int timeoutMs);
 
 // The last socket error number of this thread (errno; WSAGetLastError on Windows).
 int LastSocketError();

@@ -55,8 +55,14 @@ class TcpSocket {
   long Send(std::span<const std::uint8_t> bytes);
   long Receive(std::span<std::uint8_t> buffer);
 
+  // Non-blocking mode: Send and Receive return -1 at once where they would
+  // wait (IsTimeoutError tells), for a caller that waits with WaitSockets.
+  bool SetNonBlocking(bool on);
+
   // Wakes a thread blocked in Accept, Send or Receive on this socket.
   void Shutdown() const { handle_.Shutdown(); }
+  // Ends the sending side only: the peer reads the end of the stream.
+  void ShutdownSending() const { handle_.ShutdownSending(); }
   void Close() { handle_.Close(); }
   bool Valid() const { return handle_.Valid(); }
   NativeSocket Native() const { return handle_.Get(); }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/cli_options.h"
+#include "cli/csv_file.h"
 #include "cli/run_probe.h"
 #include "cli_test_files.h"
 
@@ -60,6 +61,30 @@ TEST(CliHistory, AppendingStartsOnALineOfItsOwn) {
   EXPECT_EQ(lines[0], "time,table,target,round_trip_ms,outcome,reason");
   EXPECT_EQ(lines[1], "half a line");
   EXPECT_TRUE(lines[2].ends_with(",game," + closed + ",,failed,refused")) << lines[2];
+}
+
+// Log rotation: the file is moved away, then (or not) a new one is put at its
+// path. Every line goes to the file at the path at the time it is written,
+// whole; a file that is new or empty there starts with the header.
+TEST(CliHistory, AppendingFollowsTheFileAtThePathThroughRotation) {
+  TempFile folder("qnc-cli-rotation");
+  fs::create_directory(folder.Path());
+  const fs::path path = folder.Path() / "samples.csv";
+  std::string whyNot;
+  const auto csv = CsvFile::Open(path.string(), "header\n", whyNot);
+  ASSERT_NE(csv, nullptr) << whyNot;
+  ASSERT_TRUE(csv->Append("one\n"));
+
+  fs::rename(path, folder.Path() / "samples.csv.1");  // moved away, nothing in its place
+  ASSERT_TRUE(csv->Append("two\n")) << csv->Failure().value_or("");
+  fs::rename(path, folder.Path() / "samples.csv.2");
+  { std::ofstream created(path, std::ios::binary); }  // moved away, an empty file put in its place
+  ASSERT_TRUE(csv->Append("three\n"));
+  ASSERT_TRUE(csv->Append("four\n"));
+
+  EXPECT_EQ(Lines(folder.Path() / "samples.csv.1"), (std::vector<std::string>{"header", "one"}));
+  EXPECT_EQ(Lines(folder.Path() / "samples.csv.2"), (std::vector<std::string>{"header", "two"}));
+  EXPECT_EQ(Lines(path), (std::vector<std::string>{"header", "three", "four"}));
 }
 
 // A file that fills up mid-run (here: a file size limit in a child process)

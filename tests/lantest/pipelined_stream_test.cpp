@@ -26,7 +26,7 @@ using testing::PeerTally;
 using testing::ScriptedServer;
 using testing::WaitUntil;
 
-const std::regex kClientOtherLine("^(准备连接服务器:\\d+\\.{6}|已连接服务器\\.{10})$");
+const std::regex kClientOtherLine("^(准备连接服务器:\\d+\\.{6}|已连接服务器\\.{10}|连接已断开: .+)$");
 const std::regex kServerOtherLine("^(TCP 服务器启动,客户端连接端口:\\d+\\.{8}|连接IP 127\\.0\\.0\\.1 主机名： .+!)$");
 
 int ReportCount(const LanSide& side, bool server) {

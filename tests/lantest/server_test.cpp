@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
+#include <random>
 #include <regex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -175,6 +179,73 @@ TEST(LanServerTest, AtMostEightConnectionsFromOneAddress) {
   EXPECT_EQ(eight.controller.ClientsRunning(), 8u) << "the eight go on";
 }
 
+// Clients from several addresses that each hold their share of places and
+// send a byte now and then (the server answers each with a byte): they keep
+// their connections alive but move almost nothing, so once a window of the
+// server's clock has judged them, a real tester takes the place of one of them.
+TEST(LanServerTest, ARealTesterTakesThePlaceOfATricklingConnection) {
+  constexpr int kSources = 2;  // 127.0.0.2 and 127.0.0.3; the tester comes from 127.0.0.1
+  testing::FakeTicks ticks(5000);
+  LanSide server(kSources * kMaxConnectionsPerSource, ticks);
+  const std::uint16_t port = server.Listen();
+  ASSERT_NE(port, 0);
+  const auto& counters = server.controller.Counters();
+  // One at a time, each naming the upload mode at once: a burst of connects
+  // beyond the listener's backlog would hold some back for seconds.
+  std::vector<std::unique_ptr<RawClient>> tricklers;
+  std::atomic<std::int64_t> sent{0};
+  for (int source = 2; source < 2 + kSources; ++source) {
+    const Ipv4NetOrder address = ParseDottedQuad("127.0.0." + std::to_string(source)).value();
+    for (int i = 0; i < kMaxConnectionsPerSource; ++i) {
+      tricklers.push_back(std::make_unique<RawClient>(port, address));
+      ASSERT_TRUE(tricklers.back()->connected);
+      const auto upload = static_cast<std::uint8_t>(TransferMode::kUploadOnly);
+      sent += tricklers.back()->socket.Send(std::span(&upload, 1));
+      ASSERT_TRUE(WaitUntil([&] { return counters.connectionsAccepted.load() == static_cast<int>(tricklers.size()); }));
+    }
+  }
+  // Then a byte from each every 200 ms, well within the server's receive time-out.
+  std::atomic<int> rounds{0};
+  std::jthread trickling([&](std::stop_token stop) {
+    const std::uint8_t byte = 1;
+    const auto deadline = std::chrono::steady_clock::now() + 40s;
+    while (!stop.stop_requested() && std::chrono::steady_clock::now() < deadline) {
+      for (auto& trickler : tricklers) sent += trickler->socket.Send(std::span(&byte, 1)) == 1 ? 1 : 0;
+      ++rounds;
+      std::this_thread::sleep_for(200ms);
+    }
+  });
+  // Waits until a round after `round` has been sent and the server counted every byte so far.
+  const auto countedAfter = [&](int round) {
+    return WaitUntil([&] {
+      const bool later = rounds.load() > round;
+      return later && server.state.serverMeter.Read().receivedTotal >= sent.load();
+    });
+  };
+  ASSERT_TRUE(countedAfter(0)) << server.state.serverMeter.Read().receivedTotal << " of " << sent.load() << " after "
+                               << rounds.load() << "; running " << server.controller.ConnectionsRunning() << "\n"
+                               << server.log.Text();
+  // Every place is taken; the server's clock moves one window on while the
+  // tricklers go on.
+  ticks.Set(ticks.Now() + kActivityWindowMs);
+  ASSERT_TRUE(countedAfter(rounds.load()));
+
+  LanSide tester;
+  tester.controller.StartClients(static_cast<int>(TransferMode::kBoth), 1, LanClientSettings{"127.0.0.1", port});
+  ASSERT_TRUE(WaitUntil([&] { return tester.state.clientMeter.Read().receivedTotal > 1'000'000; }))
+      << server.log.Text();
+  EXPECT_EQ(counters.connectionsRefused.load(), 0);
+  EXPECT_EQ(counters.connectionsDisplaced.load(), 1);
+  EXPECT_EQ(CountMatching(server.Lines(), std::regex("^连接IP 127\\.0\\.0\\.[23] 已断开: "
+                                                     "几乎没有数据传输，位置让给 127\\.0\\.0\\.1$")),
+            1)
+      << server.log.Text();
+  // The connection that gave its place up has ended; the others go on.
+  EXPECT_TRUE(WaitUntil([&] { return server.controller.ConnectionsRunning() == tricklers.size(); }));
+  tester.controller.StopClients();
+  trickling.request_stop();
+}
+
 // A client that sends but never reads: every receive of its connection
 // succeeds while every send times out. Once the sends have moved nothing for
 // ten seconds of the server's clock, the server closes the connection.
@@ -207,6 +278,45 @@ TEST(LanServerTest, ClosesAConnectionWhoseClientNeverReads) {
       15s));
   EXPECT_TRUE(WaitUntil([&] { return closed.load(); })) << "the client finds its connection closed";
   EXPECT_GT(server.state.serverMeter.Read().receivedTotal, 0);
+}
+
+// Reads the clock, then on about every third call waits 2 ms before
+// answering: a reading of one thread then often comes back after another
+// thread's later one was stored.
+class SlowToAnswerTicks final : public TickSource {
+ public:
+  std::uint32_t Now() const override {
+    const std::uint32_t now = TickCount();
+    thread_local std::minstd_rand chance(
+        static_cast<std::uint32_t>(std::hash<std::thread::id>()(std::this_thread::get_id())));
+    if (chance() % 3 == 0) std::this_thread::sleep_for(2ms);
+    return now;
+  }
+};
+
+// The receiving thread reads the clock while the streaming thread stores the
+// time of its latest send: a reading older than that send is no idle time,
+// and the connection goes on. When a connection does end, its client says why.
+TEST(LanServerTest, CrossingClockReadingsDoNotEndAHealthyConnection) {
+  SlowToAnswerTicks ticks;
+  for (const TransferMode mode : {TransferMode::kBoth, TransferMode::kDownloadOnly}) {
+    LanSide server(kMaxServedConnections, ticks);
+    const std::uint16_t port = server.Listen();
+    ASSERT_NE(port, 0);
+    LanSide client;
+    client.controller.StartClients(static_cast<int>(mode), 2, LanClientSettings{"127.0.0.1", port});
+    ASSERT_TRUE(WaitUntil([&] { return client.state.clientMeter.Read().receivedTotal > 1'000'000; }));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(client.controller.ClientsRunning(), 2u) << static_cast<int>(mode);
+    EXPECT_EQ(server.controller.ConnectionsRunning(), 2u) << static_cast<int>(mode);
+    EXPECT_EQ(CountMatching(client.Lines(), std::regex("^连接已断开.*")), 0) << client.log.Text();
+
+    // The server goes away: the client's log says that it closed the connection.
+    server.controller.Shutdown();
+    EXPECT_TRUE(WaitUntil([&] { return client.controller.ClientsRunning() == 0; }));
+    EXPECT_EQ(CountMatching(client.Lines(), std::regex("^连接已断开: (服务器关闭了连接|错误 \\d+)$")), 2)
+        << client.log.Text();
+  }
 }
 
 // Changing the port ends the old listener and the connections it served;

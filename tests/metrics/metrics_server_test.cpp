@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "metrics/http_exchange.h"
 #include "metrics/probe_metrics.h"
@@ -82,6 +85,80 @@ TEST_F(MetricsServerTest, BadRequestsAreClosedAndTheServerGoesOn) {
   ASSERT_EQ(silent->Connect(*ParseDottedQuad("127.0.0.1"), port_, 2000), ConnectResult::kConnected);
   EXPECT_EQ(test::HttpGet(port_, "/-/healthy").Status(), 200);
   EXPECT_EQ(test::HttpGet(port_, "/metrics").Status(), 200);
+}
+
+// Requests in the forms that clients other than a browser use get a whole
+// answer: an absolute URI, OPTIONS (also OPTIONS *), a websocket upgrade (not
+// taken: the page comes back as plain HTTP).
+TEST_F(MetricsServerTest, EveryFormOfRequestGetsAStatusLine) {
+  struct Case {
+    std::string request;
+    int status;
+    std::string inReply;
+  };
+  const Case cases[] = {
+      {"GET http://127.0.0.1/metrics HTTP/1.1", 200, "quorix_probe_build_info"},
+      {"GET http://127.0.0.1 HTTP/1.1", 200, "<a href=\"/metrics\">"},
+      {"OPTIONS * HTTP/1.1", 204, "Allow: GET, HEAD, OPTIONS\r\n"},
+      {"OPTIONS /metrics HTTP/1.1", 204, "Allow: GET, HEAD, OPTIONS\r\n"},
+      {"GET /metrics HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: eA==", 200,
+       "quorix_probe_build_info"},
+      {"GET /metrics HTTP/1.0", 200, "Content-Length: "},
+      {"PUT /metrics HTTP/1.1", 405, "Allow: GET, HEAD, OPTIONS\r\n"},
+  };
+  for (const Case& c : cases) {
+    const auto exchange = test::Exchange(port_, c.request + "\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(exchange.Status(), c.status) << c.request << "\n" << exchange.reply;
+    EXPECT_NE(exchange.reply.find(c.inReply), std::string::npos) << c.request << "\n" << exchange.reply;
+    EXPECT_TRUE(exchange.closedByServer) << c.request;
+  }
+}
+
+// One connection carries several requests, also sent at once, answered in
+// order; "Connection: close" ends it after its answer.
+TEST_F(MetricsServerTest, KeepsConnectionsAliveAndAnswersPipelinedRequestsInOrder) {
+  const auto exchange = test::Exchange(port_,
+                                       "GET /-/healthy HTTP/1.1\r\n\r\n"
+                                       "HEAD /metrics HTTP/1.1\r\n\r\n"
+                                       "GET /nothing HTTP/1.1\r\n\r\n"
+                                       "GET / HTTP/1.1\r\nConnection: close\r\n\r\n"
+                                       "GET /-/healthy HTTP/1.1\r\n\r\n");
+  EXPECT_TRUE(exchange.closedByServer);
+  std::vector<int> statuses;
+  for (auto at = exchange.reply.find("HTTP/1.1 "); at != std::string::npos;
+       at = exchange.reply.find("HTTP/1.1 ", at + 1)) {
+    statuses.push_back(std::atoi(exchange.reply.c_str() + at + 9));
+  }
+  EXPECT_EQ(statuses, (std::vector<int>{200, 200, 404, 200})) << exchange.reply;
+  EXPECT_NE(exchange.reply.find("healthy.\n"), std::string::npos);
+  EXPECT_EQ(exchange.reply.find("quorix_probe_build_info{"), std::string::npos) << "HEAD has no body";
+}
+
+// Connections that say nothing, or send a request a byte at a time and never
+// finish it, hold no thread: with more of them open than the server keeps,
+// scrapes are still answered at once, and the oldest waiting connections are
+// the ones closed to make room.
+TEST_F(MetricsServerTest, IdleAndTricklingConnectionsDoNotStarveScrapes) {
+  std::vector<TcpSocket> held;
+  for (std::size_t i = 0; i < kMaxMetricsConnections + 40; ++i) {
+    auto socket = TcpSocket::Open();
+    ASSERT_TRUE(socket);
+    ASSERT_EQ(socket->Connect(*ParseDottedQuad("127.0.0.1"), port_, 2000), ConnectResult::kConnected);
+    if (i % 2 == 1) {
+      const std::string begun = "GET /metrics HTTP/1.1\r\nX-A: ";
+      socket->Send(std::span(reinterpret_cast<const std::uint8_t*>(begun.data()), begun.size()));
+    }
+    held.push_back(std::move(*socket));
+  }
+  for (int i = 0; i < 5; ++i) {
+    const auto exchange = test::HttpGet(port_, "/metrics");
+    EXPECT_EQ(exchange.Status(), 200) << exchange.reply;
+    EXPECT_TRUE(exchange.closedByServer);
+  }
+  // The first one opened was closed to make room: it reads the end at once.
+  held.front().SetReceiveTimeout(2000);
+  std::uint8_t byte = 0;
+  EXPECT_EQ(held.front().Receive(std::span(&byte, 1)), 0);
 }
 
 TEST(MetricsServer, AnAddressInUseOrNotHereIsRefusedWithTheReason) {

@@ -4,8 +4,10 @@
 #include <prometheus/text_serializer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qnc {
@@ -133,6 +135,92 @@ TEST(ProbeMetrics, AnotherDnsServerStartsTheDnsSeriesAgain) {
                   "quorix_probe_probes_total{result=\"nxdomain\",server=\"192.0.2.2\",table=\"dns\","
                   "target=\"a.example\"} 0\n"));
   EXPECT_TRUE(Has(text, "server=\"192.0.2.2\",table=\"dns\",target=\"b.example\""));
+}
+
+// A reload keeps what the rows that stay have measured, every series of them
+// (the text is still prometheus-cpp's own rendering of the registry in use);
+// a row whose labels change (the gateway moved) starts again from zero.
+TEST(ProbeMetrics, RowsThatStayKeepTheirValuesAcrossAReload) {
+  ProbeMetrics metrics("1");
+  metrics.SetTables({{"a.example"}, {"10.0.0.1", "10.0.0.2", "10.0.0.3"}, {"g:80"}}, "10.0.0.1");
+  const auto when = std::chrono::system_clock::time_point(1'700'000'000s);
+  for (const auto roundTrip : {3ms, 40ms, 40ms, 900ms}) {
+    metrics.Record(TableKind::kDns, "a.example", "192.0.2.53", Answered(roundTrip, when));
+    metrics.Record(TableKind::kPing, "10.0.0.1", "", Answered(roundTrip, when));
+    metrics.Record(TableKind::kPing, "10.0.0.2", "", Answered(roundTrip, when));
+    metrics.Record(TableKind::kPing, "10.0.0.3", "", Answered(roundTrip, when));
+  }
+  metrics.Record(TableKind::kGame, "g:80", "", Failed("refused"));
+  const std::string before = Scrape(metrics);
+
+  metrics.SetTables({{"a.example", "new.example"}, {"10.0.0.1", "10.0.0.2", "10.0.0.3"}, {"g:80"}}, "10.0.0.2");
+  const std::string after = Scrape(metrics);
+  std::ostringstream reference;
+  prometheus::TextSerializer().Serialize(reference, metrics.Registry()->Collect());
+  EXPECT_EQ(SortedLines(after), SortedLines(reference.str()));
+
+  const std::vector<std::string> kept = {
+      "quorix_probe_round_trip_seconds_bucket{server=\"192.0.2.53\",table=\"dns\",target=\"a.example\",le=\"0.05\"} 3",
+      "quorix_probe_round_trip_seconds_sum{server=\"192.0.2.53\",table=\"dns\",target=\"a.example\"} 0.983",
+      "quorix_probe_last_round_trip_seconds{server=\"192.0.2.53\",table=\"dns\",target=\"a.example\"} 0.9",
+      "quorix_probe_last_success_timestamp_seconds{table=\"ping\",target=\"10.0.0.3\"} 1700000000",
+      "quorix_probe_probes_total{result=\"ok\",table=\"ping\",target=\"10.0.0.3\"} 4",
+      "quorix_probe_probes_total{result=\"ok\",table=\"ping\",target=\"10.0.0.1\"} 0",
+      "quorix_probe_probes_total{result=\"refused\",table=\"game\",target=\"g:80\"} 1",
+  };
+  for (const std::string& line : kept) EXPECT_TRUE(Has(after, line + "\n")) << line << "\n" << after;
+  EXPECT_TRUE(
+      Has(before, "quorix_probe_probes_total{result=\"ok\",role=\"gateway\",table=\"ping\",target=\"10.0.0.1\"} 4"));
+  EXPECT_TRUE(
+      Has(after, "quorix_probe_probes_total{result=\"ok\",role=\"gateway\",table=\"ping\",target=\"10.0.0.2\"} 0\n"))
+      << "the rows whose gateway role changed start again";
+  EXPECT_TRUE(Has(after,
+                  "quorix_probe_probes_total{result=\"ok\",server=\"192.0.2.53\",table=\"dns\","
+                  "target=\"new.example\"} 0\n"));
+}
+
+// Scrapes taken while the rows change from one set to another, thousands of
+// rows at a time, each show exactly one of the two sets, complete.
+TEST(ProbeMetrics, EveryScrapeDuringReloadsShowsOneSetOfRows) {
+  constexpr int kRows = 300;
+  const auto rowsNamed = [](const std::string& prefix) {
+    PerTable<std::vector<std::string>> tables;
+    for (const TableKind kind : kAllTables) {
+      for (int i = 0; i < kRows; ++i) tables[kind].push_back(prefix + std::to_string(i));
+    }
+    return tables;
+  };
+  const auto first = rowsNamed("first-");
+  const auto second = rowsNamed("second-");
+  ProbeMetrics metrics("1");
+  metrics.Record(TableKind::kDns, "-", "192.0.2.53", Failed("timeout"));  // names the DNS server
+  metrics.SetTables(first, "");
+  std::atomic<bool> reloading{true};
+  std::atomic<int> scrapes{0};
+  std::vector<std::string> mixed;
+  std::thread scraper([&] {
+    while (reloading.load()) {
+      // One histogram count line per row: how many rows, and how many of the first set.
+      std::size_t rows = 0;
+      std::size_t ofFirst = 0;
+      std::istringstream lines(Scrape(metrics));
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("quorix_probe_round_trip_seconds_count{", 0) != 0) continue;
+        ++rows;
+        ofFirst += line.find("target=\"first-") != std::string::npos ? 1 : 0;
+      }
+      if (rows != 3 * kRows || (ofFirst != 0 && ofFirst != rows)) {
+        mixed.push_back(std::to_string(rows) + " rows, " + std::to_string(ofFirst) + " of the first set");
+      }
+      ++scrapes;
+    }
+  });
+  for (int i = 0; i < 8; ++i) metrics.SetTables(i % 2 == 0 ? second : first, "");
+  while (scrapes.load() < 3) std::this_thread::yield();
+  reloading.store(false);
+  scraper.join();
+  EXPECT_TRUE(mixed.empty()) << mixed.size() << " of " << scrapes.load() << " scrapes mixed the sets, first "
+                             << (mixed.empty() ? "" : mixed.front());
 }
 
 // The served text is prometheus-cpp's own rendering of the registry, line for

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/ticks.h"
 
@@ -20,6 +21,26 @@ void SocketHandle::Close() {
 
 void SocketHandle::Shutdown() const {
   if (fd_ != kInvalidSocket) ::shutdown(fd_, SHUT_RDWR);
+}
+
+void SocketHandle::ShutdownSending() const {
+  if (fd_ != kInvalidSocket) ::shutdown(fd_, SHUT_WR);
+}
+
+bool WaitSockets(std::span<SocketWatch> sockets, int timeoutMs) {
+  std::vector<pollfd> entries(sockets.size());
+  for (std::size_t i = 0; i < sockets.size(); ++i) {
+    const short events = static_cast<short>((sockets[i].read ? POLLIN : 0) | (sockets[i].write ? POLLOUT : 0));
+    entries[i] = pollfd{sockets[i].socket, events, 0};
+  }
+  const int ready = ::poll(entries.data(), entries.size(), timeoutMs);
+  if (ready < 0 && errno != EINTR) return false;
+  for (std::size_t i = 0; i < sockets.size(); ++i) {
+    const short got = ready > 0 ? entries[i].revents : 0;
+    sockets[i].readable = (got & (POLLIN | POLLHUP | POLLERR)) != 0;
+    sockets[i].writable = (got & (POLLOUT | POLLERR)) != 0;
+  }
+  return true;
 }
 
 namespace {

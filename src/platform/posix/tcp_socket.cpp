@@ -64,6 +64,8 @@ ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int t
   return SetBlocking(fd, true) ? ConnectResult::kConnected : failed(errno);
 }
 
+bool TcpSocket::SetNonBlocking(bool on) { return SetBlocking(handle_.Get(), !on); }
+
 bool TcpSocket::SetReuseAddress(bool on) { return SetIntOption(handle_.Get(), SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }
 
 std::optional<TcpSocket::Accepted> TcpSocket::Accept(int timeoutMs, std::stop_token stop) {

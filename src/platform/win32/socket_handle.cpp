@@ -1,6 +1,7 @@
 #include "platform/socket_handle.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/ticks.h"
 #include "platform/win32/windows_api.h"
@@ -16,6 +17,26 @@ void SocketHandle::Close() {
 
 void SocketHandle::Shutdown() const {
   if (fd_ != kInvalidSocket) ::shutdown(fd_, SD_BOTH);
+}
+
+void SocketHandle::ShutdownSending() const {
+  if (fd_ != kInvalidSocket) ::shutdown(fd_, SD_SEND);
+}
+
+bool WaitSockets(std::span<SocketWatch> sockets, int timeoutMs) {
+  std::vector<WSAPOLLFD> entries(sockets.size());
+  for (std::size_t i = 0; i < sockets.size(); ++i) {
+    const short events = static_cast<short>((sockets[i].read ? POLLRDNORM : 0) | (sockets[i].write ? POLLWRNORM : 0));
+    entries[i] = WSAPOLLFD{sockets[i].socket, events, 0};
+  }
+  const int ready = ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
+  if (ready == SOCKET_ERROR) return false;
+  for (std::size_t i = 0; i < sockets.size(); ++i) {
+    const short got = ready > 0 ? entries[i].revents : 0;
+    sockets[i].readable = (got & (POLLRDNORM | POLLHUP | POLLERR)) != 0;
+    sockets[i].writable = (got & (POLLWRNORM | POLLERR)) != 0;
+  }
+  return true;
 }
 
 namespace {

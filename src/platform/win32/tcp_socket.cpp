@@ -63,6 +63,8 @@ ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int t
 // Windows lets a listener bind over connections left in TIME_WAIT without
 // asking; what SO_REUSEADDR means there is letting a second program take the
 // port too. So "reuse" here asks for the port to stay ours alone.
+bool TcpSocket::SetNonBlocking(bool on) { return SetBlocking(handle_.Get(), !on); }
+
 bool TcpSocket::SetReuseAddress(bool on) {
   return SetIntOption(handle_.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, on ? 1 : 0);
 }
