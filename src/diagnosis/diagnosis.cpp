@@ -46,14 +46,14 @@ std::string OtherFailures(const RowHealth& row) {
 std::string Figures(const RowHealth& row) {
   std::string text = std::string(TableName(row.table)) + " " + row.target + "：";
   if (row.table == TableKind::kDns) {
-    text += "失败 " + Percent(row.LossRatio()) + "（" + std::to_string(row.failed) + "/" +
-            std::to_string(row.samples) + "）";
+    text += "失败 " + Percent(row.LossRatio()) + "（" + std::to_string(row.failed) + "/" + std::to_string(row.samples) +
+            "）";
   } else if (row.Sent() == 0) {
     text += "没有发出探测（" + std::to_string(row.samples) + " 次都没能解析出地址）" + OtherFailures(row);
     return text;
   } else {
-    text += "丢包 " + Percent(row.LossRatio()) + "（" + std::to_string(row.Lost()) + "/" +
-            std::to_string(row.Sent()) + "）" + OtherFailures(row);
+    text += "丢包 " + Percent(row.LossRatio()) + "（" + std::to_string(row.Lost()) + "/" + std::to_string(row.Sent()) +
+            "）" + OtherFailures(row);
   }
   const std::uint32_t answered = row.samples - std::min(row.failed, row.samples);
   if (answered == 0) return text + "，全部失败";
@@ -225,8 +225,8 @@ std::string DecliningGatewayLine(const Roles& roles) {
 
 std::string WindowLine(const NetworkState& state) {
   const auto seconds = state.window.value_or(std::chrono::seconds(0)).count();
-  const std::string span = seconds >= 60 && seconds % 60 == 0 ? std::to_string(seconds / 60) + " 分钟"
-                                                                : std::to_string(seconds) + " 秒";
+  const std::string span =
+      seconds >= 60 && seconds % 60 == 0 ? std::to_string(seconds / 60) + " 分钟" : std::to_string(seconds) + " 秒";
   return "判断依据：" + std::string(state.sinceRetest ? "重新测试以来 " : "最近 ") + span + "的测量，每行至少 " +
          std::to_string(kMinSamples) + " 次";
 }

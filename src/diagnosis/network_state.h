@@ -41,9 +41,7 @@ struct RowHealth {
   double RatioOfSent(FailureReason reason) const {
     return Sent() == 0 ? 0.0 : static_cast<double>(Failures(reason)) / Sent();
   }
-  double LookupFailureRatio() const {
-    return samples == 0 ? 0.0 : static_cast<double>(LookupFailures()) / samples;
-  }
+  double LookupFailureRatio() const { return samples == 0 ? 0.0 : static_cast<double>(LookupFailures()) / samples; }
 };
 
 // A DNS server that the DNS table has queried, with the figures of the

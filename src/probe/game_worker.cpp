@@ -58,9 +58,9 @@ void GameWorker::Run(std::stop_token stop) {
         const ResolvedHost resolved = resolver_.Resolve(target.host, stop);
         if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = resolved.address ? ConnectOnce(*resolved.address, target.port,
-                                                                    options_.connectTimeoutMs, stop)
-                                                      : ProbeOutcome{resolved.failure, resolved.lookupTime};
+        const ProbeOutcome outcome = resolved.address
+                                         ? ConnectOnce(*resolved.address, target.port, options_.connectTimeoutMs, stop)
+                                         : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);

@@ -112,7 +112,8 @@ class ProbeSession {
   ResetRequest reset_;
   // System-clock ticks since the epoch of the last retest; 0 for none.
   std::atomic<std::chrono::system_clock::rep> retestedAt_{0};
-  HostResolver resolver_{HostResolver::Options{.lookup = options_.lookup, .now = {}, .lookupLimit = options_.lookupLimit}};
+  HostResolver resolver_{
+      HostResolver::Options{.lookup = options_.lookup, .now = {}, .lookupLimit = options_.lookupLimit}};
   DnsWorker dnsWorker_;
   PingWorker pingWorker_;
   GameWorker gameWorker_;

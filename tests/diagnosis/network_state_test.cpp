@@ -63,7 +63,8 @@ TEST(NetworkStateOf, JudgesTheRecentWindowOnly) {
   EXPECT_EQ(recent.rows[0].LookupFailures(), 1u);
   EXPECT_EQ(recent.rows[0].Sent(), 120u);
 
-  const NetworkState early = NetworkStateOf({&game}, "", {}, std::chrono::system_clock::time_point(std::chrono::seconds(150)));
+  const NetworkState early =
+      NetworkStateOf({&game}, "", {}, std::chrono::system_clock::time_point(std::chrono::seconds(150)));
   EXPECT_EQ(early.rows[0].Failures(FailureReason::kRefused), 70u) << "seconds 30 to 99";
   EXPECT_EQ(early.rows[0].Lost(), 0u) << "a refusal is an answer, not loss";
 

@@ -4,16 +4,16 @@
 // and recovers. Each scenario runs the three tables against the lab, then
 // checks the cells (the network's round trip, never the resolver's delay) and
 // the diagnosis's verdict with its wording.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "diagnosis/diagnosis.h"
@@ -37,8 +37,7 @@ std::string Env(const char* name) {
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 void InRouter(const std::string& nftRules) {
-  ASSERT_TRUE(Shell("ip netns exec " + Env("QNC_LAB_ROUTER") + " nft -f - <<'EOF'\n" + nftRules + "\nEOF"))
-      << nftRules;
+  ASSERT_TRUE(Shell("ip netns exec " + Env("QNC_LAB_ROUTER") + " nft -f - <<'EOF'\n" + nftRules + "\nEOF")) << nftRules;
 }
 
 // A TCP listener inside the outside namespace (a game server beyond the
@@ -181,8 +180,10 @@ TEST_F(Scenario, SlowDnsShowsInTheDnsTableOnly) {
   // the other, so the time limits leave room for a short queue).
   test::DnsResponder slow(*ParseDottedQuad("127.0.0.1"), 53);
   for (const auto& [name, address] : std::vector<std::pair<const char*, test::Bytes>>{
-           {"alpha.lab", test::Ipv4Data(10, 77, 0, 1)}, {"beta.lab", test::Ipv4Data(10, 77, 0, 7)},
-           {"host1.lab", test::Ipv4Data(10, 99, 0, 10)}, {"host2.lab", test::Ipv4Data(10, 99, 0, 11)},
+           {"alpha.lab", test::Ipv4Data(10, 77, 0, 1)},
+           {"beta.lab", test::Ipv4Data(10, 77, 0, 7)},
+           {"host1.lab", test::Ipv4Data(10, 99, 0, 10)},
+           {"host2.lab", test::Ipv4Data(10, 99, 0, 11)},
            {"game1.lab", test::Ipv4Data(10, 99, 0, 13)}}) {
     slow.Script(name, {test::ScriptedAnswer::Kind::kAddress, address, 300ms});
   }
@@ -200,8 +201,9 @@ TEST_F(Scenario, SlowDnsShowsInTheDnsTableOnly) {
 }
 
 TEST_F(Scenario, ASilentDnsServerIsBlamedAsDnsNotAsLoss) {
-  InRouter("table inet lab {\n chain input { type filter hook input priority 0; udp dport 53 drop; "
-           "tcp dport 53 drop; }\n}");
+  InRouter(
+      "table inet lab {\n chain input { type filter hook input priority 0; udp dport 53 drop; "
+      "tcp dport 53 drop; }\n}");
   auto session = StartUsualRows();
   MeasureAtLeast(*session, diagnosis::kMinSamples, 60s);
   session->StopAndJoin();

@@ -41,8 +41,7 @@ TEST(ResolveUnlessStopped, AStopEndsTheWaitForALookupThatHangs) {
     if (lookup.WaitEntered(10s)) stop.request_stop();
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ResolveIpv4UnlessStopped("silent.test", stop.get_token(), lookup.Function()).error,
-            LookupError::kStopped);
+  EXPECT_EQ(ResolveIpv4UnlessStopped("silent.test", stop.get_token(), lookup.Function()).error, LookupError::kStopped);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the lookup hangs for 30 s";
 }
 
