@@ -25,8 +25,9 @@ void WindowCommands::RetestDns() { ResetCounters(session_.Table(TableKind::kDns)
 void WindowCommands::RetestPing() { ResetCounters(session_.Table(TableKind::kPing)); }
 
 void WindowCommands::DnsServerEdited(std::string_view text) {
+  // The DNS worker restarts the counters itself once the box names another
+  // whole address: every keystroke on the way there would restart them again.
   session_.DnsServer().StoreText(std::string(text));
-  RetestDns();
 }
 
 }  // namespace qnc
