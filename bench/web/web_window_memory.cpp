@@ -18,8 +18,8 @@
 
 #include "child_processes.h"
 #include "page_server.h"
-#include "web/show_bubg_dlg.h"
 #include "web/web_engine_setup.h"
+#include "web/web_page_window.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   Idle(2000);
   Report("before");
 
-  qnc::CShowBubgDlg dialog(&main, server.UrlOf(QStringLiteral("/page.html")).toString());
+  qnc::WebPageWindow dialog(&main, server.UrlOf(QStringLiteral("/page.html")).toString());
   for (int opening = 1; opening <= openings; ++opening) {
     // Closes the window two seconds after the page has loaded (or when it
     // never loads), as a user would.

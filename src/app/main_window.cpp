@@ -30,8 +30,8 @@ constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGam
 // What is wrong with the server box's text, or nothing when it names a server.
 QString ServerBoxProblem(const QString& text) {
   if (DnsServerAddress(text.toStdString())) return {};
-  const QString what = text.isEmpty() ? QStringLiteral("“dns服务器：”是空的")
-                                      : QStringLiteral("“%1”不是完整的 IPv4 地址").arg(text);
+  const QString what =
+      text.isEmpty() ? QStringLiteral("“dns服务器：”是空的") : QStringLiteral("“%1”不是完整的 IPv4 地址").arg(text);
   return what + QStringLiteral("，DNS 表暂不查询；填入 DNS 服务器的地址（例如 114.114.114.114）后继续。");
 }
 

@@ -67,8 +67,7 @@ LatencyScale ComputeLatencyScale(std::span<const double> latenciesMs) {
     scale.lineValuesMs.push_back(line * scale.stepMs);
     scale.lineLabels.push_back(ScaleLabel(line * scale.stepMs, scale.stepMs));
   }
-  scale.aboveTop = static_cast<std::size_t>(
-      sorted.end() - std::upper_bound(sorted.begin(), sorted.end(), scale.topMs));
+  scale.aboveTop = static_cast<std::size_t>(sorted.end() - std::upper_bound(sorted.begin(), sorted.end(), scale.topMs));
   scale.capped = scale.aboveTop > 0;
   return scale;
 }

@@ -185,9 +185,10 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   // Spikes above a capped scale: how many, and the highest, so that nothing
   // measured is hidden by the cap.
   if (scale_.capped) {
-    const QString aboveText = QStringLiteral("超出刻度 %1 次，最高 %2")
-                                  .arg(scale_.aboveTop)
-                                  .arg(QString::fromStdString(ScaleLabel(scale_.highestMs, scale_.highestMs < 100 ? 0.1 : 1)));
+    const QString aboveText =
+        QStringLiteral("超出刻度 %1 次，最高 %2")
+            .arg(scale_.aboveTop)
+            .arg(QString::fromStdString(ScaleLabel(scale_.highestMs, scale_.highestMs < 100 ? 0.1 : 1)));
     x -= metrics.horizontalAdvance(aboveText) + 22;
     painter.fillRect(QRect(x, legendY + metrics.height() / 2 - 4, 3, 8), kAboveTopColor);
     painter.drawText(QRect(x + 8, legendY, metrics.horizontalAdvance(aboveText) + 4, metrics.height()), Qt::AlignLeft,

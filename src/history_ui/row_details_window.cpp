@@ -4,8 +4,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -289,8 +289,9 @@ bool RowDetailsWindow::ExportCsv(const QString& path) {
   // The durable write puts a complete, flushed copy in the file's place in one
   // step, so a failure leaves whatever was there before.
   if (refusal || !WriteFileAtomically(localPath, CsvText(kind_, table_.Cell(row_, cell::kTarget), samples_))) {
-    ShowMessage(QStringLiteral("导出失败：无法写入 %1（%2）").arg(path, refusal.value_or(QStringLiteral("无法写入该位置"))),
-                true);
+    ShowMessage(
+        QStringLiteral("导出失败：无法写入 %1（%2）").arg(path, refusal.value_or(QStringLiteral("无法写入该位置"))),
+        true);
     return false;
   }
   ShowMessage(QStringLiteral("已导出 %1 个样本到 %2").arg(samples_.size()).arg(path), false);

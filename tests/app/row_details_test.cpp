@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -240,7 +240,8 @@ TEST_F(RowDetails, ExportRefusesWhatIsNoRegularFile) {
   };
   std::vector<Case> cases{{fifo, S_IFIFO}, {link, S_IFLNK}};
   const QString device = folder_.filePath(QStringLiteral("null.csv"));
-  if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0) cases.push_back({device, S_IFCHR});
+  if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+    cases.push_back({device, S_IFCHR});
 
   for (const Case& each : cases) {
     SCOPED_TRACE(each.path.toStdString());
@@ -273,7 +274,8 @@ TEST_F(RowDetails, ExportDialogStartsAtHomeThenWhereTheLastExportWent) {
   ASSERT_TRUE(folder.mkdir(QStringLiteral("exports")));
   const QString exports = QFileInfo(folder.filePath(QStringLiteral("exports"))).canonicalFilePath();
   QStringList startedIn;
-  for (const QString& chosen : {QDir(exports).filePath(QStringLiteral("a.csv")), QDir(exports).filePath(QStringLiteral("b.csv"))}) {
+  for (const QString& chosen :
+       {QDir(exports).filePath(QStringLiteral("a.csv")), QDir(exports).filePath(QStringLiteral("b.csv"))}) {
     test::OnNextModal([&](QWidget& dialog) {
       startedIn.append(QFileInfo(static_cast<QFileDialog&>(dialog).directory().path()).canonicalFilePath());
       test::ChooseFile(dialog, chosen);

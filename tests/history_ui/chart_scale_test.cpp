@@ -32,18 +32,33 @@ TEST(ChartScale, TopLinesAndFiguresForEachKindOfRow) {
   };
   const Case cases[] = {
       {"no probes yet", {}, 0.1, {"0.00 ms", "0.02 ms", "0.04 ms", "0.06 ms", "0.08 ms", "0.10 ms"}, 0},
-      {"loopback, under the lowest top", Steady(50, 0.03, 0.07), 0.1,
-       {"0.00 ms", "0.02 ms", "0.04 ms", "0.06 ms", "0.08 ms", "0.10 ms"}, 0},
+      {"loopback, under the lowest top",
+       Steady(50, 0.03, 0.07),
+       0.1,
+       {"0.00 ms", "0.02 ms", "0.04 ms", "0.06 ms", "0.08 ms", "0.10 ms"},
+       0},
       {"a LAN", Steady(50, 0.2, 0.4), 0.5, {"0.0 ms", "0.1 ms", "0.2 ms", "0.3 ms", "0.4 ms", "0.5 ms"}, 0},
       {"a steady server", Steady(50, 20, 30), 40, {"0 ms", "10 ms", "20 ms", "30 ms", "40 ms"}, 0},
-      {"seconds, evenly spread", Steady(50, 900, 2200), 2500,
-       {"0 ms", "500 ms", "1000 ms", "1500 ms", "2000 ms", "2500 ms"}, 0},
-      {"one SYN retried after a second among 100", With(Steady(100, 20, 30), {1031}), 50,
-       {"0 ms", "10 ms", "20 ms", "30 ms", "40 ms", "50 ms"}, 1},
-      {"a few spikes among many", With(Steady(500, 10, 14), {3002, 1001, 6004}), 25,
-       {"0 ms", "5 ms", "10 ms", "15 ms", "20 ms", "25 ms"}, 3},
-      {"a spike among ten is a twelfth of them: the scale takes it", With(Steady(10, 20, 30), {1031}), 1500,
-       {"0 ms", "500 ms", "1000 ms", "1500 ms"}, 0},
+      {"seconds, evenly spread",
+       Steady(50, 900, 2200),
+       2500,
+       {"0 ms", "500 ms", "1000 ms", "1500 ms", "2000 ms", "2500 ms"},
+       0},
+      {"one SYN retried after a second among 100",
+       With(Steady(100, 20, 30), {1031}),
+       50,
+       {"0 ms", "10 ms", "20 ms", "30 ms", "40 ms", "50 ms"},
+       1},
+      {"a few spikes among many",
+       With(Steady(500, 10, 14), {3002, 1001, 6004}),
+       25,
+       {"0 ms", "5 ms", "10 ms", "15 ms", "20 ms", "25 ms"},
+       3},
+      {"a spike among ten is a twelfth of them: the scale takes it",
+       With(Steady(10, 20, 30), {1031}),
+       1500,
+       {"0 ms", "500 ms", "1000 ms", "1500 ms"},
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -70,7 +85,7 @@ TEST(ChartScale, FiguresArePlainDecimals) {
     double step;
     const char* text;
   };
-  const Case cases[] = {{1000, 500, "1000 ms"}, {2500, 500, "2500 ms"}, {20000, 5000, "20000 ms"},
+  const Case cases[] = {{1000, 500, "1000 ms"},  {2500, 500, "2500 ms"}, {20000, 5000, "20000 ms"},
                         {0.25, 0.05, "0.25 ms"}, {0.2, 0.1, "0.2 ms"},   {0, 0.02, "0.00 ms"},
                         {12, 2, "12 ms"}};
   for (const Case& c : cases) EXPECT_EQ(ScaleLabel(c.value, c.step), c.text) << c.value << " by " << c.step;

@@ -111,8 +111,8 @@ TEST_F(DnsWorkerTest, NothingIsAskedUntilTheBoxNamesAWholeAddressThenCountersRes
   second.Script("fast.test", {ScriptedAnswer::Kind::kAddress, Ipv4Data(10, 0, 0, 22), 0ms});
   AddRows({"fast.test"});
   // Box texts set at the end of each pass, from pass 2 on.
-  const std::vector<std::string> typed{"1", "127.0.0", "127.0.0.", "abc", "", "127.0.0.2.", "127.0.0.256",
-                                       "127.0.0.2", "127.0.0.2"};
+  const std::vector<std::string> typed{"1",          "127.0.0",     "127.0.0.",  "abc",      "",
+                                       "127.0.0.2.", "127.0.0.256", "127.0.0.2", "127.0.0.2"};
   std::vector<std::string> lossAfterPass;
   auto options = Options();
   options.onPassEnd = waiter_.Callback([&](std::uint64_t pass) {
