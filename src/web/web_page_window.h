@@ -15,15 +15,14 @@ class WebViewModule;
 // `m_url` each time the window opens. It runs in a process of its own, the
 // page program (web/page_program_main.cpp), which the main window starts for
 // each opening (web/show_bubg_dlg.h), so that the window program never loads
-// Qt WebEngine or the OpenGL stack it draws through. The browser exists only while the window is shown, so a new
-// opening never shows the previous page, and a closed window holds no
-// renderer.
+// Qt WebEngine or the OpenGL stack it draws through. The browser exists only
+// while the window is shown, so a new opening never shows the previous page,
+// and a closed window holds no renderer.
 //
 // The browser comes from a module loaded on the first opening (see
-// web/web_view_module.h), so a program that never shows a page never loads
-// Qt WebEngine. Where the module cannot be loaded, or in a build without it,
-// exec() hands `m_url` to the desktop's web browser instead and returns at
-// once.
+// web/web_view_module.h). Where the module cannot be loaded, or in a build
+// without it, exec() hands `m_url` to the desktop's web browser instead and
+// returns at once.
 class WebPageWindow : public TemplateDialog {
   Q_OBJECT
 
