@@ -2,10 +2,8 @@
 
 #include "app/application.h"
 #include "app/qt_translations.h"
-#include "web/web_engine_setup.h"
 
 int main(int argc, char** argv) {
-  qnc::PrepareWebEngineBeforeApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quorix-net-check"));
   QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));

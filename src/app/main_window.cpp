@@ -17,6 +17,7 @@
 #include "app/report_view.h"
 #include "gpu/gpu_worker.h"
 #include "platform/ip_config.h"
+#include "probe/dns_worker.h"
 #include "ui/control_ids.h"
 #include "ui/window_templates.h"
 
@@ -25,6 +26,14 @@ namespace qnc {
 namespace {
 
 constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGameTable};
+
+// What is wrong with the server box's text, or nothing when it names a server.
+QString ServerBoxProblem(const QString& text) {
+  if (DnsServerAddress(text.toStdString())) return {};
+  const QString what =
+      text.isEmpty() ? QStringLiteral("“dns服务器：”是空的") : QStringLiteral("“%1”不是完整的 IPv4 地址").arg(text);
+  return what + QStringLiteral("，DNS 表暂不查询；填入 DNS 服务器的地址（例如 114.114.114.114）后继续。");
+}
 
 }  // namespace
 
@@ -111,9 +120,23 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
       [history = history_.get()](TableKind table, RowId, const std::string&, const Sample& sample) {
         if (table == TableKind::kDns) history->RecordDnsSample(sample);
       });
-  connect(&DnsServerEdit(), &QLineEdit::textChanged, this,
-          [this](const QString& text) { commands_.DnsServerEdited(text.toStdString()); });
+  connect(&DnsServerEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+    commands_.DnsServerEdited(text.toStdString());
+    MarkServerBox(text);
+  });
   session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
+}
+
+void CQUORIX_NET_CHECKDlg::MarkServerBox(const QString& text) {
+  // The box turns red and says why, and so does every DNS row, whose figures
+  // stand still until the box names a server again.
+  const QString problem = ServerBoxProblem(text);
+  QLineEdit& edit = DnsServerEdit();
+  QPalette palette = edit.parentWidget()->palette();
+  if (!problem.isEmpty()) palette.setColor(QPalette::Base, QColor::fromRgba(kInvalidServerBoxColour));
+  edit.setPalette(palette);
+  edit.setToolTip(problem);
+  Model(TableKind::kDns).SetRowToolTip(problem);
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectButton(int id, void (WindowCommands::*command)()) {
@@ -184,7 +207,8 @@ void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   serverTextPending_.store(false);
   const QString text = QString::fromStdString(session_.DnsServer().Text());
   QLineEdit& edit = DnsServerEdit();
-  if (edit.text() != text) edit.setText(text);  // a change of the box restarts the DNS counters
+  if (edit.text() != text) edit.setText(text);
+  MarkServerBox(text);  // also when the system names no server and the box stays empty
 }
 
 }  // namespace qnc

@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <atomic>
@@ -25,6 +26,9 @@ class QLineEdit;
 class QTableView;
 
 namespace qnc {
+
+// The background of the DNS server box while its text names no server.
+inline constexpr QRgb kInvalidServerBoxColour = 0xffffd6d6;
 
 class GpuWorker;
 
@@ -106,6 +110,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void StartWorkers();
   void ConnectButton(int id, void (WindowCommands::*command)());
   void OnWorkerSetServerText();
+  void MarkServerBox(const QString& text);
   void ConnectGpuLabels();
   void ShowOnLabel(int id, const std::string& text);
   TrayPresence& Tray();

@@ -31,8 +31,9 @@ void WindowCommands::RetestPing() {
 }
 
 void WindowCommands::DnsServerEdited(std::string_view text) {
+  // The DNS worker restarts the counters itself once the box names another
+  // whole address: every keystroke on the way there would restart them again.
   session_.DnsServer().StoreText(std::string(text));
-  RetestDns();
 }
 
 }  // namespace qnc

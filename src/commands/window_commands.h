@@ -26,7 +26,7 @@ class WindowCommands {
   void RetestDns();
   void RetestPing();
   // The user changed the DNS server box: the worker queries the new server
-  // and the DNS counters restart.
+  // once the box names a whole address, and restarts the DNS counters then.
   void DnsServerEdited(std::string_view text);
 
   // Loads the fixed file at start-up: the tables it holds replace their rows.

@@ -12,20 +12,9 @@ namespace qnc {
 
 namespace {
 
-constexpr int kScaleLines = 5;
 const QColor kLineColor(31, 119, 180);
 const QColor kFailureColor(214, 39, 40);
-
-// The step of a scale with at most kScaleLines lines up to `top`: 1, 2 or 5
-// times a power of ten.
-double ScaleStep(double top) {
-  const double rough = top / kScaleLines;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  for (const double factor : {1.0, 2.0, 5.0}) {
-    if (factor * power >= rough) return factor * power;
-  }
-  return 10 * power;
-}
+const QColor kAboveTopColor(230, 120, 0);
 
 // What one pixel column of the plot holds.
 struct Column {
@@ -35,6 +24,7 @@ struct Column {
   double low = 0;
   double high = 0;
   bool failed = false;
+  bool aboveTop = false;
 };
 
 QString TimeOfDay(std::int64_t timeMs) {
@@ -43,30 +33,29 @@ QString TimeOfDay(std::int64_t timeMs) {
 
 }  // namespace
 
-LatencyChart::LatencyChart(std::size_t capacity, QWidget* parent) : QWidget(parent), capacity_(capacity) {
+LatencyChart::LatencyChart(std::size_t capacity, QWidget* parent)
+    : QWidget(parent), capacity_(capacity), scale_(ComputeLatencyScale({})) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void LatencyChart::Clear() {
   points_.clear();
+  Rescale();
+}
+
+void LatencyChart::Rescale() {
+  std::vector<double> latencies;
+  latencies.reserve(points_.size());
+  for (const ChartPoint& point : points_) {
+    if (point.latencyMs) latencies.push_back(*point.latencyMs);
+  }
+  scale_ = ComputeLatencyScale(latencies);
   update();
 }
 
 void LatencyChart::Trim() {
   while (points_.size() > capacity_) points_.pop_front();
-}
-
-double LatencyChart::ScaleTopMs() const {
-  double highest = 0;
-  for (const ChartPoint& point : points_) {
-    if (point.latencyMs) highest = std::max(highest, *point.latencyMs);
-  }
-  // At least 0.1 ms, so that the round trips of a LAN or of loopback, well
-  // under a millisecond, still show their shape.
-  const double wanted = std::max(0.1, highest * 1.1);
-  const double step = ScaleStep(wanted);
-  return std::ceil(wanted / step) * step;
 }
 
 QSize LatencyChart::sizeHint() const { return {640, 260}; }
@@ -77,20 +66,25 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
   const QFontMetrics metrics = fontMetrics();
-  const double top = ScaleTopMs();
-  const QRect plot = rect().adjusted(metrics.horizontalAdvance(QStringLiteral("00000 ms")) + 8, metrics.height() + 6,
-                                     -12, -(metrics.height() + 8));
+  const double top = scale_.topMs;
+  // The figures of the scale set the room on the left, however long they are.
+  QStringList labels;
+  int labelWidth = 0;
+  for (const std::string& label : scale_.lineLabels) {
+    labels.append(QString::fromStdString(label));
+    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(labels.back()));
+  }
+  const QRect plot = rect().adjusted(labelWidth + 12, metrics.height() + 6, -12, -(metrics.height() + 8));
   if (plot.width() < 10 || plot.height() < 10) return;
 
   // Scale lines and their figures.
-  const double step = ScaleStep(top);
-  for (double value = 0; value <= top + step / 2; value += step) {
-    const int y = plot.bottom() - static_cast<int>(std::lround(value / top * plot.height()));
+  for (std::size_t line = 0; line < scale_.lineValuesMs.size(); ++line) {
+    const int y = plot.bottom() - static_cast<int>(std::lround(scale_.lineValuesMs[line] / top * plot.height()));
     painter.setPen(QColor(225, 225, 225));
     painter.drawLine(plot.left(), y, plot.right(), y);
     painter.setPen(palette().text().color());
     painter.drawText(QRect(0, y - metrics.height() / 2, plot.left() - 6, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 ms").arg(value, 0, 'g', 3));
+                     Qt::AlignRight | Qt::AlignVCenter, labels[static_cast<qsizetype>(line)]);
   }
   painter.setPen(palette().mid().color());
   painter.drawRect(plot);
@@ -117,6 +111,7 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
       continue;
     }
     const double latency = *point.latencyMs;
+    if (latency > top) column.aboveTop = true;
     if (!column.answered) {
       column.answered = true;
       column.first = column.low = column.high = latency;
@@ -137,6 +132,7 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   line.reserve(static_cast<qsizetype>(columns.size()) * 4);
   QVector<QLineF> failureLines;
   QVector<QRectF> failureMarks;
+  QVector<QRectF> aboveTopMarks;
   for (std::size_t at = 0; at < columns.size(); ++at) {
     const Column& column = columns[at];
     const double x = plot.left() + static_cast<double>(at);
@@ -145,6 +141,7 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
       failureMarks.append(QRectF(x - 1, plot.bottom() - markHeight, 3, markHeight));
     }
     if (!column.answered) continue;
+    if (column.aboveTop) aboveTopMarks.append(QRectF(x - 1, plot.top(), 3, markHeight));
     line << QPointF(x, yOf(column.first)) << QPointF(x, yOf(column.low)) << QPointF(x, yOf(column.high))
          << QPointF(x, yOf(column.last));
   }
@@ -153,6 +150,8 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   painter.setPen(Qt::NoPen);
   painter.setBrush(kFailureColor);
   painter.drawRects(failureMarks);
+  painter.setBrush(kAboveTopColor);
+  painter.drawRects(aboveTopMarks);
   painter.setBrush(Qt::NoBrush);
   QPen linePen(kLineColor, 1);
   linePen.setCosmetic(true);
@@ -162,11 +161,11 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   // Time of day under the left end, the middle and the right end.
   painter.setPen(palette().text().color());
   const int labelTop = plot.bottom() + 4;
-  const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 4;
-  painter.drawText(QRect(plot.left(), labelTop, labelWidth, metrics.height()), Qt::AlignLeft, TimeOfDay(start));
-  painter.drawText(QRect(plot.center().x() - labelWidth / 2, labelTop, labelWidth, metrics.height()), Qt::AlignHCenter,
+  const int timeWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 4;
+  painter.drawText(QRect(plot.left(), labelTop, timeWidth, metrics.height()), Qt::AlignLeft, TimeOfDay(start));
+  painter.drawText(QRect(plot.center().x() - timeWidth / 2, labelTop, timeWidth, metrics.height()), Qt::AlignHCenter,
                    TimeOfDay(start + span / 2));
-  painter.drawText(QRect(plot.right() - labelWidth, labelTop, labelWidth, metrics.height()), Qt::AlignRight,
+  painter.drawText(QRect(plot.right() - timeWidth, labelTop, timeWidth, metrics.height()), Qt::AlignRight,
                    TimeOfDay(start + span));
 
   // The legend above the plot's right end.
@@ -183,6 +182,18 @@ void LatencyChart::paintEvent(QPaintEvent* /*event*/) {
   painter.setPen(palette().text().color());
   painter.drawText(QRect(x + 20, legendY, metrics.horizontalAdvance(latencyText) + 4, metrics.height()), Qt::AlignLeft,
                    latencyText);
+  // Spikes above a capped scale: how many, and the highest, so that nothing
+  // measured is hidden by the cap.
+  if (scale_.capped) {
+    const QString aboveText =
+        QStringLiteral("超出刻度 %1 次，最高 %2")
+            .arg(scale_.aboveTop)
+            .arg(QString::fromStdString(ScaleLabel(scale_.highestMs, scale_.highestMs < 100 ? 0.1 : 1)));
+    x -= metrics.horizontalAdvance(aboveText) + 22;
+    painter.fillRect(QRect(x, legendY + metrics.height() / 2 - 4, 3, 8), kAboveTopColor);
+    painter.drawText(QRect(x + 8, legendY, metrics.horizontalAdvance(aboveText) + 4, metrics.height()), Qt::AlignLeft,
+                     aboveText);
+  }
 }
 
 }  // namespace qnc

@@ -5,6 +5,8 @@
 #include <deque>
 #include <optional>
 
+#include "history_ui/chart_scale.h"
+
 namespace qnc {
 
 // One probe on the chart: when it ended (milliseconds since the epoch) and
@@ -15,8 +17,9 @@ struct ChartPoint {
 };
 
 // Latency over time of one row: a line through the answered probes, failures
-// as red marks along the bottom, a millisecond scale on the left and the time
-// of day below. It keeps at most `capacity` points, dropping the oldest, and
+// as red marks along the bottom, a millisecond scale on the left (see
+// history_ui/chart_scale.h; spikes above a capped scale are marked at its top
+// edge) and the time of day below. It keeps at most `capacity` points, dropping the oldest, and
 // draws each pixel column once (its lowest and highest latency), so that
 // thousands of points paint as fast as a few hundred.
 class LatencyChart final : public QWidget {
@@ -30,13 +33,13 @@ class LatencyChart final : public QWidget {
   void Append(const Range& points) {
     for (const ChartPoint& point : points) points_.push_back(point);
     Trim();
-    update();
+    Rescale();
   }
   void Clear();
 
   const std::deque<ChartPoint>& Points() const { return points_; }
-  // The highest latency on the scale, in milliseconds (a round figure).
-  double ScaleTopMs() const;
+  // The scale the chart is drawn on.
+  const LatencyScale& Scale() const { return scale_; }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -46,9 +49,11 @@ class LatencyChart final : public QWidget {
 
  private:
   void Trim();
+  void Rescale();
 
   const std::size_t capacity_;
   std::deque<ChartPoint> points_;
+  LatencyScale scale_;
 };
 
 }  // namespace qnc

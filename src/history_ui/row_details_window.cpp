@@ -2,21 +2,26 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include "config/file_io.h"
 #include "diagnosis/table_names.h"
 #include "history_ui/latency_chart.h"
 #include "probe/failure_reason.h"
@@ -47,6 +52,35 @@ QString TimeText(std::chrono::system_clock::time_point time) {
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString ReasonText(FailureReason reason) { return Text(FailureText(reason)); }
+
+// The folder of the file last exported to during this run: the next export
+// dialog opens there, the first one in the home folder (not the process's
+// working folder, which for a desktop launch is wherever the launcher was).
+QString& LastExportFolder() {
+  static QString folder;
+  return folder;
+}
+
+// Why `path` may not be exported to, or nothing: only a new file or a regular
+// one is written. A FIFO, a device node, a folder or a symbolic link is left
+// as it is rather than replaced by a regular file (or, through a link, some
+// file elsewhere).
+std::optional<QString> RefusedTarget(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+  if (error && status.type() != std::filesystem::file_type::not_found) return QStringLiteral("无法读取其状态");
+  switch (status.type()) {
+    case std::filesystem::file_type::not_found:
+    case std::filesystem::file_type::regular:
+      return std::nullopt;
+    case std::filesystem::file_type::directory:
+      return QStringLiteral("这是一个文件夹");
+    case std::filesystem::file_type::symlink:
+      return QStringLiteral("这是一个符号链接");
+    default:
+      return QStringLiteral("这不是普通文件");
+  }
+}
 
 ChartPoint PointOf(const Sample& sample) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sample.time.time_since_epoch()).count();
@@ -241,23 +275,23 @@ void RowDetailsWindow::ChooseExportFile() {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("csv"));
   dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
+  dialog.setDirectory(LastExportFolder().isEmpty() ? QDir::homePath() : LastExportFolder());
   dialog.selectFile(CsvFileName(kind_, table_.Cell(row_, cell::kTarget)));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  ExportCsv(dialog.selectedFiles().front());
+  const QString chosen = dialog.selectedFiles().front();
+  LastExportFolder() = QFileInfo(chosen).absolutePath();
+  ExportCsv(chosen);
 }
 
 bool RowDetailsWindow::ExportCsv(const QString& path) {
-  // QSaveFile writes beside the file and renames only a complete copy, so a
-  // failure leaves whatever was there before.
-  QSaveFile file(path);
-  const std::string text = CsvText(kind_, table_.Cell(row_, cell::kTarget), samples_);
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
-                       file.commit();
-  if (!written) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    ShowMessage(QStringLiteral("导出失败：无法写入 %1（%2）").arg(path, reason), true);
+  const std::string localPath = QFile::encodeName(path).toStdString();
+  const std::optional<QString> refusal = RefusedTarget(localPath);
+  // The durable write puts a complete, flushed copy in the file's place in one
+  // step, so a failure leaves whatever was there before.
+  if (refusal || !WriteFileAtomically(localPath, CsvText(kind_, table_.Cell(row_, cell::kTarget), samples_))) {
+    ShowMessage(
+        QStringLiteral("导出失败：无法写入 %1（%2）").arg(path, refusal.value_or(QStringLiteral("无法写入该位置"))),
+        true);
     return false;
   }
   ShowMessage(QStringLiteral("已导出 %1 个样本到 %2").arg(samples_.size()).arg(path), false);

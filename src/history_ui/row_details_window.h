@@ -51,8 +51,10 @@ class RowDetailsWindow final : public QWidget {
   // Takes the row's new samples now (the timer does it every second); closes
   // the window when the row no longer exists.
   void Follow();
-  // Writes the samples shown to `path` as CSV, whole or not at all; a failure
-  // is shown in the window. True when written.
+  // Writes the samples shown to `path` as CSV, whole or not at all, into a new
+  // file or in place of a regular one; a FIFO, a device, a folder or a
+  // symbolic link there is refused and left as it is. A failure is shown in
+  // the window. True when written.
   bool ExportCsv(const QString& path);
 
  signals:

@@ -8,6 +8,8 @@
 
 namespace qnc {
 
+std::optional<Ipv4NetOrder> DnsServerAddress(std::string_view boxText) { return ParseDottedQuad(boxText); }
+
 DnsWorker::DnsWorker(ProbeTable& table, TextField& server, ResetRequest& reset, DnsWorkerOptions options)
     : table_(table), server_(server), reset_(reset), options_(std::move(options)) {}
 
@@ -20,6 +22,7 @@ void DnsWorker::Run(std::stop_token stop) {
     FindSystemDnsServer(startServer, options_.resolvConfPath, options_.resolvedUpstreamPath);
   }
   server_.SetText(startServer);
+  queried_ = DnsServerAddress(startServer);
 
   const TickSource& ticks = *options_.ticks;
   RunPasses(
@@ -31,6 +34,12 @@ void DnsWorker::Run(std::stop_token stop) {
         const auto started = std::chrono::system_clock::now();
         const std::uint32_t t0 = ticks.Now();
         const std::string serverText = server_.Text();
+        const std::optional<Ipv4NetOrder> server = DnsServerAddress(serverText);
+        if (!server) return;
+        if (server != queried_) {
+          ResetCounters(table_);
+          queried_ = server;
+        }
         int result = -1;
         Ipv4NetOrder address = 0;
         ProbeOutcome outcome;

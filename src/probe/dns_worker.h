@@ -3,8 +3,10 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "platform/ip_config.h"
+#include "platform/ipv4.h"
 #include "platform/text_field.h"
 #include "probe/coordination.h"
 #include "probe/probe_table.h"
@@ -21,9 +23,19 @@ struct DnsWorkerOptions : WorkerOptions {
   std::optional<std::string> initialServer;
 };
 
+// The server that the text of the server box names: a whole dotted IPv4
+// address ("a.b.c.d", each 0..255), or nothing while the text is anything else
+// (empty, half typed as in "10.77.0", a name such as "abc").
+std::optional<Ipv4NetOrder> DnsServerAddress(std::string_view boxText);
+
 // Measures the DNS table for ever against the server named in a text field:
 // fills the field once with the system's DNS server, then resolves every row's
-// domain against whatever address the field holds at that moment.
+// domain against whatever address the field holds at that moment. While the
+// field names no whole address it queries nothing and leaves the rows as they
+// are (a half-typed address would only make every row wait out its time-out).
+// When the address it queries really changes, it restarts the table's
+// counters once, before the first query to the new server, so that the
+// figures never mix two servers; texts on the way there change nothing.
 class DnsWorker {
  public:
   DnsWorker(ProbeTable& table, TextField& server, ResetRequest& reset, DnsWorkerOptions options = {});
@@ -34,6 +46,7 @@ class DnsWorker {
   TextField& server_;
   ResetRequest& reset_;
   DnsWorkerOptions options_;
+  std::optional<Ipv4NetOrder> queried_;  // the server the counters are of
 };
 
 }  // namespace qnc

@@ -1,59 +1,61 @@
 #pragma once
+#include <QObject>
 #include <QPointer>
+#include <QProcess>
 #include <QString>
 
-#include "qt_ui/template_dialog.h"
+class QWidget;
 
 namespace qnc {
 
-namespace web {
-class WebViewModule;
-}
-
-// The game web-page window (template 138): a fixed-size modal dialog
-// captioned "PUBG" whose whole client area is an embedded browser that loads `m_url` each time the
-// window opens. The main window keeps one instance and sets `m_url` before
-// every opening. The browser exists only while the window is shown, so a new
-// opening never shows the previous page, and a closed window holds no
-// renderer.
+// The main window's game web-page window. The window itself (template 138,
+// captioned "PUBG", its whole client area a browser; web/web_page_window.h)
+// runs in a process of its own, the page program, started for each opening
+// and ended with it: Qt WebEngine and the shared OpenGL context it needs are
+// never loaded into the window program, and everything a page took is given
+// back when its window closes. exec() is modal as a dialog's is: the window
+// program's own windows take no input until the page window has closed,
+// while the event loop (and with it the tables' updates) goes on.
 //
-// The browser comes from a module loaded on the first opening (see
-// web/web_view_module.h), so a program that never shows a page never loads
-// Qt WebEngine. Where the module cannot be loaded, or in a build without it,
-// exec() hands `m_url` to the desktop's web browser instead and returns at
-// once.
-class CShowBubgDlg : public TemplateDialog {
+// Without a page program (a build without Qt WebEngine, or one that cannot
+// be started) exec() hands `m_url` to the desktop's web browser instead and
+// returns at once.
+class CShowBubgDlg : public QObject {
   Q_OBJECT
 
  public:
-  // `url` empty: the PUBG page.
-  explicit CShowBubgDlg(QWidget* parent = nullptr, QString url = {});
+  enum Result { Rejected = 0, Accepted = 1 };
+
+  // `url` empty: the PUBG page. `owner`: the window the page window stays
+  // above.
+  explicit CShowBubgDlg(QWidget* owner = nullptr, QString url = {});
   ~CShowBubgDlg() override;
 
-  // Shows the window modally on `m_url`; returns when the user closes it.
-  int exec() override;
-  void setVisible(bool visible) override;
+  // Shows the page window on `m_url`; returns when it closes.
+  int exec();
+  // Ends a page window that is showing (as when the program ends).
+  void Close();
+  bool IsShowing() const { return process_ != nullptr; }
 
-  // The browser while the window is shown (object name "1010"); null otherwise.
-  QWidget* Browser() const { return m_browser; }
+  // The page program to start; empty (the default) for this program's own.
+  void SetPageProgram(QString path) { pageProgram_ = std::move(path); }
 
   QString m_url;
 
- protected:
-  // Runs as the window opens: creates the browser over the client area and
-  // starts loading `m_url`, without waiting for the page. True: the focus is
-  // left to the window system.
-  virtual bool OnInitDialog();
-
-  // The browser module the pages show in: the program's own, loaded on the
-  // first call. Null: there is none, and the desktop's browser shows them.
-  virtual const web::WebViewModule* BrowserModule() const;
+ signals:
+  // The page program has started, showing `m_url`.
+  void opened();
 
  private:
-  void ReleaseBrowser();
+  QString PageProgram() const;
 
-  QWidget* m_browser = nullptr;
-  QPointer<QWidget> m_retired;  // closed with the window, awaiting deletion
+  QWidget* owner_;
+  QString pageProgram_;
+  QPointer<QProcess> process_;
 };
+
+// The page program's command-line option that names the window (a native
+// window id) the page window stays above.
+inline constexpr const char* kPageOwnerOption = "--over";
 
 }  // namespace qnc

@@ -41,6 +41,29 @@ std::vector<std::string> WebViewModuleCandidates(const std::string& programDir) 
   return candidates;
 }
 
+std::vector<std::string> PageProgramCandidates(const std::string& programDir) {
+  std::vector<std::string> candidates;
+#if QNC_HAVE_WEBENGINE
+  candidates.push_back((std::filesystem::path(programDir) / QNC_PAGE_PROGRAM_FILE_NAME).lexically_normal().string());
+  if (IsInside(programDir, QNC_WEB_VIEW_BUILD_TREE)) candidates.push_back(QNC_PAGE_PROGRAM_BUILD_PATH);
+#else
+  (void)programDir;
+#endif
+  return candidates;
+}
+
+std::string ProgramPageProgram() {
+  for (const std::string& candidate : PageProgramCandidates(QCoreApplication::applicationDirPath().toStdString())) {
+    std::error_code error;
+    const auto status = std::filesystem::status(candidate, error);
+    if (!error && std::filesystem::is_regular_file(status) &&
+        (status.permissions() & std::filesystem::perms::owner_exec) != std::filesystem::perms::none) {
+      return candidate;
+    }
+  }
+  return {};
+}
+
 const WebViewModule* LoadWebViewModule(const std::vector<std::string>& candidates, std::string& failure) {
   // Never destroyed, so the modules are never unloaded.
   static auto* const kept = new std::vector<DynamicLibrary>();

@@ -23,4 +23,16 @@ const WebViewModule* LoadWebViewModule(const std::vector<std::string>& candidate
 // loaded (said once on stderr) and in a build without it.
 const WebViewModule* ProgramWebViewModule();
 
+// Where the page program (the process the game pages show in) may be, in the
+// order to try, for a program whose executable is in `programDir`: beside it
+// (both are installed into the same folder), and, for a program that runs
+// from the build tree, where the build put it. Empty in a build without the
+// embedded browser.
+std::vector<std::string> PageProgramCandidates(const std::string& programDir);
+
+// This program's page program: the first candidate that is an executable
+// file, looked for on each call (a program that was not there at start may
+// be installed since); empty when there is none.
+std::string ProgramPageProgram();
+
 }  // namespace qnc::web

@@ -14,8 +14,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include "web/web_engine_setup.h"
-
 // Fontconfig, loaded through Qt, keeps caches until the process ends; leak
 // checking builds would report them as ours. So do, on a real X display, the
 // desktop bus library (Qt's bus thread) and Mesa's GLX driver (the shared
@@ -46,7 +44,6 @@ QApplication& App() {
   static char name[] = "qnc_app_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* application = [] {
-    PrepareWebEngineBeforeApplication();
     auto* made = new QApplication(argc, argv);
     // As in the program: a hidden main window does not end the run.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -97,24 +99,54 @@ TEST_F(OpenedWindows, AboutBoxLayout) {
   EXPECT_NE(image.pixel(0, 0), image.pixel(44, 44)) << "a light margin around dark modules";
 }
 
-TEST_F(OpenedWindows, TheWebButtonsShowTheirPageInTheOneWebWindow) {
+// Each web button shows its page in a page window of its own process, through
+// the one member object, and the main window takes no input until that
+// window has closed. A stand-in page program notes the page it was given.
+TEST_F(OpenedWindows, TheWebButtonsShowTheirPageInAPageProgramWhileTheMainWindowWaits) {
   Open(test::StillOptions(folder_, ""));
-  std::vector<std::pair<const QWidget*, QString>> shown;
-  for (const int button : {id::kLolStatusButton, id::kPubgButton}) {
-    test::OnNextModal([&shown](QWidget& modal) {
-      auto* window = qobject_cast<CShowBubgDlg*>(&modal);
-      ASSERT_NE(window, nullptr);
-      EXPECT_EQ(window->windowTitle(), QStringLiteral("PUBG"));
-      shown.emplace_back(window, window->m_url);
-      window->close();
-    });
-    Click(button);
+  const QString record = folder_.filePath(QStringLiteral("pages"));
+  const QString program = folder_.filePath(QStringLiteral("page-program"));
+  {
+    QFile script(program);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0.pages\"\nexec sleep 60\n");
   }
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].second, LolStatusPageAddress());
-  EXPECT_EQ(shown[1].second, PubgPageAddress());
-  EXPECT_EQ(shown[0].first, &window_->WebPageWindow());
-  EXPECT_EQ(shown[1].first, &window_->WebPageWindow());
+  ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  const QString pages = program + QStringLiteral(".pages");
+  CShowBubgDlg& pageWindow = window_->WebPageWindow();
+  pageWindow.SetPageProgram(program);
+  QLineEdit& box = window_->DnsServerEdit();
+  const QString before = box.text();
+  const auto linesOf = [&] {
+    QFile file(pages);
+    return file.open(QIODevice::ReadOnly)
+               ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+               : QStringList();
+  };
+
+  QStringList typedWhileOpen;
+  bool visibleAfterEsc = false;
+  QObject::connect(&pageWindow, &CShowBubgDlg::opened, window_.get(), [&] {
+    const qsizetype seen = typedWhileOpen.size();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return linesOf().size() > seen; }, 5000));
+    EXPECT_TRUE(pageWindow.IsShowing());
+    box.setFocus();
+    test::Type(box, QStringLiteral("x"));
+    test::PressKey(box, Qt::Key_Escape);  // would end the main window's run
+    typedWhileOpen.append(box.text());
+    visibleAfterEsc = window_->isVisible();
+    pageWindow.Close();  // the user closes the page window
+  });
+  for (const int button : {id::kLolStatusButton, id::kPubgButton}) Click(button);
+
+  EXPECT_EQ(linesOf(), (QStringList{LolStatusPageAddress(), PubgPageAddress()}));
+  EXPECT_EQ(typedWhileOpen, (QStringList{before, before}));
+  EXPECT_TRUE(visibleAfterEsc);
+  EXPECT_FALSE(pageWindow.IsShowing());
+  EXPECT_EQ(pageWindow.m_url, PubgPageAddress());
+  box.setFocus();
+  test::Type(box, QStringLiteral("x"));
+  EXPECT_EQ(box.text(), before + QStringLiteral("x")) << "the main window takes input again";
 }
 
 TEST_F(OpenedWindows, TheLanMenuItemsOpenTheTestWindowInTheirMode) {

@@ -1,9 +1,13 @@
 // A double click on a row opens its details window: the right row, live, gone
 // with the row; its CSV export writes the whole file or reports the failure.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -204,6 +208,83 @@ TEST_F(RowDetails, ExportsTheSamplesAsCsvOrSaysWhyNot) {
   QStringList left = QDir(folder_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   left.removeAll(QStringLiteral("route"));
   EXPECT_EQ(left, (QStringList{QStringLiteral("old.csv"), QStringLiteral("plain"), QStringLiteral("导出.csv")}));
+}
+
+// The export never turns what is not a regular file into one: a FIFO, a
+// device node (made where the test may) and a symbolic link stay as they
+// were, and the file behind the link keeps its bytes.
+TEST_F(RowDetails, ExportRefusesWhatIsNoRegularFile) {
+  MainWindowOptions options = test::StillOptions(folder_, "");
+  options.defaultRows = false;
+  options.gameRows = {"g.test:443"};
+  Open(options);
+  History(TableKind::kGame, 0).Append(Answered(0, 12.5));
+  RowDetailsWindow* details = DoubleClick(TableKind::kGame, 0);
+  ASSERT_NE(details, nullptr);
+  auto* message = details->findChild<QLabel*>(QString::fromLatin1(kExportMessageName));
+  ASSERT_NE(message, nullptr);
+
+  const QString fifo = folder_.filePath(QStringLiteral("fifo.csv"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString target = folder_.filePath(QStringLiteral("target.txt"));
+  {
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("kept\n");
+  }
+  const QString link = folder_.filePath(QStringLiteral("link.csv"));
+  ASSERT_TRUE(QFile::link(target, link));
+  struct Case {
+    QString path;
+    mode_t type;
+  };
+  std::vector<Case> cases{{fifo, S_IFIFO}, {link, S_IFLNK}};
+  const QString device = folder_.filePath(QStringLiteral("null.csv"));
+  if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+    cases.push_back({device, S_IFCHR});
+
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.path.toStdString());
+    EXPECT_FALSE(details->ExportCsv(each.path));
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("导出失败"))) << message->text().toStdString();
+    struct stat seen {};
+    ASSERT_EQ(lstat(QFile::encodeName(each.path).constData(), &seen), 0);
+    EXPECT_EQ(seen.st_mode & S_IFMT, each.type);
+  }
+  QFile kept(target);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "kept\n");
+}
+
+// The export dialog starts in the home folder, not in the process's working
+// folder, and then in the folder last exported to.
+TEST_F(RowDetails, ExportDialogStartsAtHomeThenWhereTheLastExportWent) {
+  MainWindowOptions options = test::StillOptions(folder_, "");
+  options.defaultRows = false;
+  options.gameRows = {"g.test:443"};
+  Open(options);
+  RowDetailsWindow* details = DoubleClick(TableKind::kGame, 0);
+  ASSERT_NE(details, nullptr);
+  auto* button = details->findChild<QPushButton*>(QString::fromLatin1(kExportCsvButtonName));
+  ASSERT_NE(button, nullptr);
+  const QString working = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QStringLiteral("/")));
+
+  QDir folder(folder_.path());
+  ASSERT_TRUE(folder.mkdir(QStringLiteral("exports")));
+  const QString exports = QFileInfo(folder.filePath(QStringLiteral("exports"))).canonicalFilePath();
+  QStringList startedIn;
+  for (const QString& chosen :
+       {QDir(exports).filePath(QStringLiteral("a.csv")), QDir(exports).filePath(QStringLiteral("b.csv"))}) {
+    test::OnNextModal([&](QWidget& dialog) {
+      startedIn.append(QFileInfo(static_cast<QFileDialog&>(dialog).directory().path()).canonicalFilePath());
+      test::ChooseFile(dialog, chosen);
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(QFile::exists(chosen));
+  }
+  QDir::setCurrent(working);
+  EXPECT_EQ(startedIn, (QStringList{QFileInfo(QDir::homePath()).canonicalFilePath(), exports}));
 }
 
 }  // namespace

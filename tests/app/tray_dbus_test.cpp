@@ -21,7 +21,6 @@
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "desktop_processes.h"
-#include "web/web_engine_setup.h"
 
 extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
   return "fast_unwind_on_malloc=0";
@@ -118,7 +117,6 @@ TEST(TrayDbus, AClickOnTheIconBringsTheWindowBackAndARightClickOffersTheMenu) {
     static int argc = 1;
     static char programName[] = "qnc_app_tray_dbus_test";
     static char* argv[] = {programName, nullptr};
-    PrepareWebEngineBeforeApplication();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

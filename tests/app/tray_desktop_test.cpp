@@ -14,7 +14,6 @@
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "desktop_processes.h"
-#include "web/web_engine_setup.h"
 
 // Mesa's GLX driver, which a real display brings in, leaves an allocation of
 // a driver module that it unloads again; only a full stack names the driver
@@ -60,7 +59,6 @@ class TrayDesktop {
     static int argc = 1;
     static char programName[] = "qnc_app_tray_desktop_test";
     static char* argv[] = {programName, nullptr};
-    PrepareWebEngineBeforeApplication();
     application_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
   }

@@ -103,6 +103,51 @@ TEST_F(DnsWorkerTest, NewServerAddressTakesEffectAtTheNextRow) {
   EXPECT_EQ(second.QueriesSeen(), 1);
 }
 
+// Typing another server goes through texts that are no address: none of them
+// is queried (no row waits out a time-out for it) and the counters of the old
+// server stay; the new whole address restarts them once, and only then.
+TEST_F(DnsWorkerTest, NothingIsAskedUntilTheBoxNamesAWholeAddressThenCountersRestartOnce) {
+  test::DnsResponder second(*ParseDottedQuad("127.0.0.2"), responder_.Port());
+  second.Script("fast.test", {ScriptedAnswer::Kind::kAddress, Ipv4Data(10, 0, 0, 22), 0ms});
+  AddRows({"fast.test"});
+  // Box texts set at the end of each pass, from pass 2 on.
+  const std::vector<std::string> typed{"1",          "127.0.0",     "127.0.0.",  "abc",      "",
+                                       "127.0.0.2.", "127.0.0.256", "127.0.0.2", "127.0.0.2"};
+  std::vector<std::string> lossAfterPass;
+  auto options = Options();
+  options.onPassEnd = waiter_.Callback([&](std::uint64_t pass) {
+    lossAfterPass.push_back(table_.CellAt(0, cell::kLoss));
+    if (pass >= 2 && pass - 2 < typed.size()) server_.SetText(typed[pass - 2]);
+  });
+  DnsWorker worker(table_, server_, reset_, options);
+  auto thread = test::StartWorker(worker);
+  // Without the waits on half-typed servers all passes take well under the
+  // 5 s that a single such wait would.
+  ASSERT_TRUE(waiter_.WaitFor(2 + typed.size(), 4s));
+  thread = {};
+
+  EXPECT_EQ(responder_.QueriesSeen(), 2);
+  EXPECT_EQ(second.QueriesSeen(), 2);
+  const std::string two = "0.00%   [0(2)]";
+  const std::string one = "0.00%   [0(1)]";
+  ASSERT_GE(lossAfterPass.size(), 2 + typed.size());
+  // Passes 1 and 2 at the first server; 3 to 9 on texts that name none; 10
+  // at the new server, from zero; 11 at it again, without a second restart.
+  EXPECT_EQ(std::vector<std::string>(lossAfterPass.begin(), lossAfterPass.begin() + 11),
+            (std::vector<std::string>{one, two, two, two, two, two, two, two, two, one, two}));
+  EXPECT_EQ(table_.CellAt(0, cell::kDnsAddress), "10.0.0.22");
+  EXPECT_NE(table_.CellAt(0, cell::kLatency), "超时");
+}
+
+TEST(DnsServerAddress, OnlyAWholeDottedAddressNamesAServer) {
+  for (const char* text : {"", "1", "10.77.0", "10.77.0.", "abc", "10.77.0.1.", "10.77.0.256", " 10.77.0.1",
+                           "10.77.0.1 ", "10.77.0.x", "0x0a.1.1.1"}) {
+    EXPECT_FALSE(DnsServerAddress(text)) << text;
+  }
+  EXPECT_EQ(DnsServerAddress("10.77.0.1"), ParseDottedQuad("10.77.0.1"));
+  EXPECT_EQ(DnsServerAddress("255.255.255.255"), kAllOnesAddress);
+}
+
 TEST_F(DnsWorkerTest, ResetRequestRestartsTheCountersAtTheNextPass) {
   AddRows({"fast.test", "nx.test"});
   auto options = Options();

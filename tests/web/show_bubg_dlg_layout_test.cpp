@@ -7,13 +7,13 @@
 #include "qt_ui/dialog_units.h"
 #include "qt_ui/template_dialog.h"
 #include "ui/window_templates.h"
-#include "web/show_bubg_dlg.h"
+#include "web/web_page_window.h"
 
 namespace qnc {
 namespace {
 
 TEST(ShowBubgDlgLayout, TemplateFontSizeAndFrame) {
-  const CShowBubgDlg dialog;
+  const WebPageWindow dialog;
   EXPECT_EQ(dialog.objectName(), QStringLiteral("138"));
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("PUBG"));
   EXPECT_EQ(dialog.windowType(), Qt::Dialog);

@@ -14,6 +14,7 @@
 
 #include "web/page_addresses.h"
 #include "web/show_bubg_dlg.h"
+#include "web/web_page_window.h"
 
 namespace qnc {
 namespace {
@@ -32,21 +33,21 @@ class BrowserStandIn : public QObject {
 };
 
 // The window as it is where the browser module is missing.
-class WindowWithoutModule : public CShowBubgDlg {
+class WindowWithoutModule : public WebPageWindow {
  public:
-  using CShowBubgDlg::CShowBubgDlg;
+  using WebPageWindow::WebPageWindow;
 
  protected:
   const web::WebViewModule* BrowserModule() const override { return nullptr; }
 };
 
-using WindowMaker = std::function<std::unique_ptr<CShowBubgDlg>(QWidget* parent)>;
+using WindowMaker = std::function<std::unique_ptr<WebPageWindow>(QWidget* parent)>;
 
 void ExpectEachButtonHandsItsAddressToTheBrowser(const WindowMaker& make) {
   BrowserStandIn browser;
   QWidget mainWindow;
   mainWindow.show();
-  const std::unique_ptr<CShowBubgDlg> dialog = make(&mainWindow);
+  const std::unique_ptr<WebPageWindow> dialog = make(&mainWindow);
   bool modalRunStarted = false;
   QTimer guard;  // a modal run would otherwise wait for a user
   guard.setSingleShot(true);
@@ -75,9 +76,27 @@ TEST(ShowBubgDlgSystemBrowser, WithoutTheModuleEachButtonHandsItsAddressToTheBro
       [](QWidget* parent) { return std::make_unique<WindowWithoutModule>(parent); });
 }
 
+// The window program's side: a page program that cannot be started (or, in
+// a build without the engine, none at all) leaves the page to the browser.
+TEST(ShowBubgDlgSystemBrowser, WithoutAPageProgramEachButtonHandsItsAddressToTheBrowser) {
+  BrowserStandIn browser;
+  QWidget mainWindow;
+  mainWindow.show();
+  CShowBubgDlg opener(&mainWindow);
+  bool opened = false;
+  QObject::connect(&opener, &CShowBubgDlg::opened, &opener, [&] { opened = true; });
+  if (QNC_TEST_HAVE_WEBENGINE) opener.SetPageProgram(QStringLiteral("/nonexistent/quorix-web-page"));
+  for (const QString& address : {LolStatusPageAddress(), PubgPageAddress()}) {
+    opener.m_url = address;
+    opener.exec();
+  }
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(browser.opened, (QList<QUrl>{QUrl(LolStatusPageAddress()), QUrl(PubgPageAddress())}));
+}
+
 #if !QNC_TEST_HAVE_WEBENGINE
 TEST(ShowBubgDlgSystemBrowser, InABuildWithoutTheEngineEachButtonHandsItsAddressToTheBrowser) {
-  ExpectEachButtonHandsItsAddressToTheBrowser([](QWidget* parent) { return std::make_unique<CShowBubgDlg>(parent); });
+  ExpectEachButtonHandsItsAddressToTheBrowser([](QWidget* parent) { return std::make_unique<WebPageWindow>(parent); });
 }
 #endif
 

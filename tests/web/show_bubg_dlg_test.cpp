@@ -20,6 +20,7 @@
 #include "page_server.h"
 #include "platform/process_identity.h"
 #include "web/page_addresses.h"
+#include "web/web_page_window.h"
 
 namespace qnc {
 namespace {
@@ -121,7 +122,7 @@ struct Opening {
 // Opens the dialog the way a button does (m_url first, then the modal run),
 // waits for the page to finish loading (and, given a colour, to show it in the
 // middle of the browser), records what it showed and closes it.
-Opening OpenPage(CShowBubgDlg& dialog, MainWindow& main, const QUrl& url, QColor drawnColour = {}) {
+Opening OpenPage(WebPageWindow& dialog, MainWindow& main, const QUrl& url, QColor drawnColour = {}) {
   Opening seen;
   dialog.m_url = url.toString();
   QTimer guard;
@@ -192,7 +193,7 @@ class ShowBubgDlgTest : public ::testing::Test {
 TEST_F(ShowBubgDlgTest, TheEngineIsLoadedByTheFirstOpeningOnly) {
   const QString engine = QStringLiteral("libQt6WebEngineCore.so");
   if (test::IsMapped(engine)) GTEST_SKIP() << "an earlier test in this process opened a page";
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   EXPECT_FALSE(test::IsMapped(engine));
   EXPECT_FALSE(test::IsMapped(QStringLiteral("libqnc_web_view.so")));
 
@@ -210,8 +211,40 @@ TEST_F(ShowBubgDlgTest, TheEngineIsLoadedByTheFirstOpeningOnly) {
   EXPECT_FALSE(warnings.Any(QStringLiteral("AA_ShareOpenGLContexts"))) << warnings.All().toStdString();
 }
 
+// The window program's side: each opening starts the page program on its
+// page, which loads it, while this process takes no input and never loads
+// the engine itself.
+TEST_F(ShowBubgDlgTest, EachOpeningShowsItsPageInThePageProgramAndThisProcessLoadsNoEngine) {
+  const QString engine = QStringLiteral("libQt6WebEngineCore.so");
+  if (test::IsMapped(engine)) GTEST_SKIP() << "an earlier test in this process opened a page";
+  CShowBubgDlg opener(&main.window);
+  QString wanted;
+  QStringList loadedWhileOpen;
+  QStringList typedWhileOpen;
+  QObject::connect(&opener, &CShowBubgDlg::opened, &opener, [&] {
+    if (QTest::qWaitFor([&] { return server.RequestedPaths().contains(wanted); }, kPageWaitMs)) {
+      loadedWhileOpen.append(wanted);
+    }
+    TypeIntoWindow(main, 'x');
+    typedWhileOpen.append(main.input->text());
+    opener.Close();
+  });
+  for (const QString& path : {kLolPath, kPubgPath}) {
+    wanted = path;
+    opener.m_url = server.UrlOf(path).toString();
+    EXPECT_EQ(opener.exec(), CShowBubgDlg::Accepted);
+    EXPECT_FALSE(opener.IsShowing());
+  }
+  EXPECT_EQ(loadedWhileOpen, (QStringList{kLolPath, kPubgPath}));
+  EXPECT_EQ(typedWhileOpen, (QStringList{QString(), QString()}));
+  EXPECT_FALSE(test::IsMapped(engine));
+  EXPECT_FALSE(test::IsMapped(QStringLiteral("libqnc_web_view.so")));
+  TypeIntoWindow(main, 'o');
+  EXPECT_EQ(main.input->text(), "o");
+}
+
 TEST_F(ShowBubgDlgTest, LolThenPubgShowsEachButtonsPageUnderCaptionPubg) {
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   EXPECT_EQ(dialog.m_url, PubgPageAddress());  // the constructor's page
 
   const Opening lol = OpenPage(dialog, main, server.UrlOf(kLolPath));
@@ -235,7 +268,7 @@ TEST_F(ShowBubgDlgTest, LolThenPubgShowsEachButtonsPageUnderCaptionPubg) {
 }
 
 TEST_F(ShowBubgDlgTest, MainWindowTakesInputAgainAfterTheClose) {
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
   ASSERT_TRUE(seen.modal);
   EXPECT_EQ(seen.typedWhileOpen, "");
@@ -248,7 +281,7 @@ TEST_F(ShowBubgDlgTest, MainWindowTakesInputAgainAfterTheClose) {
 }
 
 TEST_F(ShowBubgDlgTest, BrowserFillsAFixedSizeWindow) {
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
   ASSERT_TRUE(seen.browserFound);
   EXPECT_TRUE(seen.fixedSize);
@@ -268,7 +301,7 @@ TEST_F(ShowBubgDlgTest, BrowserFillsAFixedSizeWindow) {
 // page. Without the sandbox (a super-user's program) the engine has no zygote
 // either, so no helper process is left at all.
 TEST_F(ShowBubgDlgTest, ClosingTheWindowReleasesThePageItsProfileAndItsRenderer) {
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   const Opening seen = OpenPage(dialog, main, server.UrlOf(kPubgPath));
   ASSERT_TRUE(seen.loaded);
   EXPECT_GE(seen.pageProcessesLoaded, 1);
@@ -286,7 +319,7 @@ TEST_F(ShowBubgDlgTest, ClosingTheWindowReleasesThePageItsProfileAndItsRenderer)
 TEST_F(ShowBubgDlgTest, ThePageIsDrawnInTheWindow) {
   const QString path = QStringLiteral("/green.html");
   server.AddFilledPage(path, QStringLiteral("green"), QStringLiteral("#00c000"));
-  CShowBubgDlg dialog(&main.window);
+  WebPageWindow dialog(&main.window);
   const Opening seen = OpenPage(dialog, main, server.UrlOf(path), QColor(0, 0xc0, 0));
   EXPECT_TRUE(seen.loaded);
   EXPECT_TRUE(seen.drawn);
