@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "probe/dns_client.h"
+#include "probe/dns_rows_in_flight.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
 
@@ -50,7 +51,8 @@ void DnsWorker::Run(std::stop_token stop) {
           RecordTimeout(table_, row);
         }
         RecordSample(table_, row, domain, MakeSample(started, outcome), options_.onSample);
-      });
+      },
+      [&](const std::vector<DueRow>& due) { QueryDueRows(table_, due, server_, options_, stop); });
 }
 
 }  // namespace qnc
