@@ -50,9 +50,12 @@ class DnsPass {
     std::string server = serverText_();
     if (server.size() > kServerTextLimit) server.resize(kServerTextLimit);
     const QueryTarget target{InetAddr(server), options_.serverPort, query->size()};
-    // A send the system refuses (the all-ones address of a text that is no
-    // address) leaves the query to time out, as a query alone does.
-    socket_.SendTo(target.server, target.port, *query);
+    // A refusal reported for an earlier query of this socket makes the next
+    // send fail once (its report stays queued for Receive): that send is
+    // made again. A send the system refuses for itself (the all-ones address
+    // of a text that is no address) leaves the query to time out, as a query
+    // alone does.
+    if (!socket_.SendTo(target.server, target.port, *query)) socket_.SendTo(target.server, target.port, *query);
     book_.Add(queryId, index, target, TickCount() + static_cast<std::uint32_t>(options_.replyTimeoutMs));
   }
   std::size_t InFlight() const { return book_.Size(); }
@@ -97,8 +100,8 @@ class DnsPass {
     const auto arrivedAt = SteadyClock::now();
     if (datagram.delivery != UdpSocket::Delivery::kDatagram) {
       book_.Remove(*queryId);
-      const FailureReason reason = datagram.delivery == UdpSocket::Delivery::kRefused ? FailureReason::kRefused
-                                                                                       : FailureReason::kUnreachable;
+      const FailureReason reason =
+          datagram.delivery == UdpSocket::Delivery::kRefused ? FailureReason::kRefused : FailureReason::kUnreachable;
       End(index, {reason, arrivedAt - sent_[index].steady}, std::nullopt);
       return;
     }
