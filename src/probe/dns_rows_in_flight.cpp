@@ -7,8 +7,8 @@
 
 namespace qnc {
 
-void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, TextField& server,
-                  const DnsWorkerOptions& options, std::stop_token stop) {
+void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, TextField& server, const DnsWorkerOptions& options,
+                  std::stop_token stop) {
   std::vector<std::string> domains;
   domains.reserve(due.size());
   for (const DueRow& row : due) domains.push_back(row.target);

@@ -13,7 +13,7 @@ namespace qnc {
 // queried with many queries in flight on one socket (QueryManyDomains), each
 // to the server that the text field holds as it is sent, and each row gets
 // its result as its query ends.
-void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, TextField& server,
-                  const DnsWorkerOptions& options, std::stop_token stop);
+void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, TextField& server, const DnsWorkerOptions& options,
+                  std::stop_token stop);
 
 }  // namespace qnc

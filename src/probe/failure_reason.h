@@ -24,9 +24,9 @@ enum class FailureReason : std::uint8_t {
 };
 
 inline constexpr std::array<FailureReason, 10> kAllFailureReasons{
-    FailureReason::kNone,         FailureReason::kTimeout,       FailureReason::kNameNotFound,
-    FailureReason::kRefused,      FailureReason::kUnreachable,   FailureReason::kNoPermission,
-    FailureReason::kBadName,      FailureReason::kLocalError,    FailureReason::kLookupFailed,
+    FailureReason::kNone,         FailureReason::kTimeout,     FailureReason::kNameNotFound,
+    FailureReason::kRefused,      FailureReason::kUnreachable, FailureReason::kNoPermission,
+    FailureReason::kBadName,      FailureReason::kLocalError,  FailureReason::kLookupFailed,
     FailureReason::kLookupTimeout};
 
 // True for the reasons that are a failed name lookup of a ping or game row

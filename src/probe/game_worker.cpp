@@ -54,9 +54,9 @@ void GameWorker::Run(std::stop_token stop) {
         const ResolvedHost resolved = resolver_.Resolve(target.host, stop);
         if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = resolved.address ? ConnectOnce(*resolved.address, target.port,
-                                                                    options_.connectTimeoutMs, stop)
-                                                      : ProbeOutcome{resolved.failure, resolved.lookupTime};
+        const ProbeOutcome outcome = resolved.address
+                                         ? ConnectOnce(*resolved.address, target.port, options_.connectTimeoutMs, stop)
+                                         : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);
@@ -67,8 +67,8 @@ void GameWorker::Run(std::stop_token stop) {
       },
       [&](const std::vector<DueRow>& due) {
         const auto addressed = ResolveDueRows(
-            due, resolver_, table_, [](const std::string& text) { return SplitHostPort(text).host; },
-            options_.onSample, stop);
+            due, resolver_, table_, [](const std::string& text) { return SplitHostPort(text).host; }, options_.onSample,
+            stop);
         std::vector<ConnectTarget> targets;
         targets.reserve(addressed.size());
         for (const AddressedRow& row : addressed) {

@@ -66,8 +66,7 @@ ResolvedHost HostResolver::Resolve(std::string_view host, std::stop_token stop) 
   return LookUpUnderLock(name, std::move(stop), started);
 }
 
-ResolvedHost HostResolver::LookUpUnderLock(const std::string& name, std::stop_token stop,
-                                           Clock::time_point started) {
+ResolvedHost HostResolver::LookUpUnderLock(const std::string& name, std::stop_token stop, Clock::time_point started) {
   // Another worker may have looked the name up while this one waited.
   if (const auto cached = Cached(name, Now())) return {cached, FailureReason::kNone, Now() - started};
 

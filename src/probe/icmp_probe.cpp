@@ -1,8 +1,8 @@
 #include "probe/icmp_probe.h"
 
-#include "probe/echo_flight.h"
-
 #include <cstring>
+
+#include "probe/echo_flight.h"
 
 namespace qnc {
 

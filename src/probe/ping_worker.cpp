@@ -30,10 +30,9 @@ void PingWorker::Run(std::stop_token stop) {
         const ResolvedHost resolved = resolver_.Resolve(host, stop);
         if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = resolved.address
-                                         ? flight_.PingOne(*resolved.address, echo_, ticks, options_.replyTimeoutMs,
-                                                           stop)
-                                         : ProbeOutcome{resolved.failure, resolved.lookupTime};
+        const ProbeOutcome outcome =
+            resolved.address ? flight_.PingOne(*resolved.address, echo_, ticks, options_.replyTimeoutMs, stop)
+                             : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);
@@ -44,8 +43,7 @@ void PingWorker::Run(std::stop_token stop) {
       },
       [&](const std::vector<DueRow>& due) {
         const auto addressed = ResolveDueRows(
-            due, resolver_, table_, [](const std::string& host) { return host; },
-            options_.onSample, stop);
+            due, resolver_, table_, [](const std::string& host) { return host; }, options_.onSample, stop);
         std::vector<Ipv4NetOrder> destinations;
         destinations.reserve(addressed.size());
         for (const AddressedRow& row : addressed) destinations.push_back(row.address);

@@ -166,8 +166,7 @@ TEST(HostResolver, AStopEndsTheWaitForTheLock) {
   auto holder = std::async(std::launch::async, [&] { return resolver.Resolve("first.example", running.get_token()); });
   ASSERT_TRUE(hanging.WaitEntered(10s));
   std::stop_source waiting;
-  auto waiter =
-      std::async(std::launch::async, [&] { return resolver.Resolve("second.example", waiting.get_token()); });
+  auto waiter = std::async(std::launch::async, [&] { return resolver.Resolve("second.example", waiting.get_token()); });
   waiting.request_stop();
   EXPECT_EQ(waiter.wait_for(5s), std::future_status::ready) << "the first lookup hangs for 30 s";
   EXPECT_EQ(waiter.get().address, std::nullopt);

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/ticks.h"
 #include "platform/ipv4.h"
+#include "platform/ticks.h"
 #include "probe/icmp_probe.h"
 
 namespace qnc {
