@@ -78,7 +78,7 @@ if command -v strace >/dev/null; then
   for name in "${order[@]}"; do
     trace=$(mktemp)
     strace -f -c -o "$trace" ${commands[$name]} >/dev/null 2>&1 || true
-    printf "  %-10s %s\n" "$name" "$(awk '$NF == "total" { total = $(NF - 1) }
+    printf "  %-10s %s\n" "$name" "$(awk '$NF == "total" { total = $4 }
       $NF ~ /^(poll|ppoll|recvfrom|recvmsg|recvmmsg|sendto|select|pselect6)$/ { calls = calls " " $NF "=" $4 }
       END { print "total=" total calls }' "$trace")"
     rm -f "$trace"

@@ -22,7 +22,7 @@ namespace qnc {
 inline constexpr int kBurstIntervalMs = 10;
 // At most this many probes of one table are in flight; the next row waits for
 // one of them to end.
-inline constexpr std::size_t kMaxProbesInFlight = 4096;
+inline constexpr std::size_t kMaxProbesInFlight = 16384;
 
 // True once the 32-bit tick `now` has reached `deadline` (across the wrap).
 constexpr bool TickReached(std::uint32_t now, std::uint32_t deadline) {
