@@ -20,4 +20,10 @@ std::optional<IcmpSocket::Received> IcmpSocket::Receive(std::span<std::uint8_t> 
   return Received{datagram->size, datagram->from.sin_addr.s_addr, kind_ == Kind::kRaw};
 }
 
+std::optional<IcmpSocket::Received> IcmpSocket::ReceiveWaiting(std::span<std::uint8_t> buffer) {
+  const auto datagram = ReceiveDatagramWaiting(handle_.Get(), buffer);
+  if (!datagram) return std::nullopt;
+  return Received{datagram->size, datagram->from.sin_addr.s_addr, kind_ == Kind::kRaw};
+}
+
 }  // namespace qnc

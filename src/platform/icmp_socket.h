@@ -39,6 +39,16 @@ class IcmpSocket {
   };
   // Receives the next message within timeoutMs; nothing on time-out, error or stop.
   std::optional<Received> Receive(std::span<std::uint8_t> buffer, int timeoutMs, std::stop_token stop = {});
+  // Receives a message that is already waiting, without waiting; nothing when
+  // none is (or where the system reads one message per wait).
+  std::optional<Received> ReceiveWaiting(std::span<std::uint8_t> buffer);
+
+  // Lets only echo replies and the errors that quote a sent message
+  // (destination unreachable, time exceeded) reach this socket, so that the
+  // ICMP traffic of other programs never wakes its reader. A datagram socket
+  // gets only its own replies anyway. False where the system has no such
+  // filter: the socket then receives every ICMP message, as before.
+  bool KeepOnlyRepliesAndErrors();
 
  private:
   IcmpSocket(SocketHandle handle, Kind kind) : handle_(std::move(handle)), kind_(kind) {}

@@ -34,12 +34,10 @@ struct ReceivedDatagram {
   sockaddr_in from{};
 };
 
-// Waits at most timeoutMs (stoppable) for a datagram and reads it into buffer;
-// nothing on a time-out, a stop or an error. A datagram longer than the buffer
-// is cut to its size.
-inline std::optional<ReceivedDatagram> ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffer,
-                                                       int timeoutMs, std::stop_token stop) {
-  if (WaitReadable(socket, timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
+// Reads the datagram that the socket has ready into buffer; nothing on an
+// error (none ready included). A datagram longer than the buffer is cut to its
+// size.
+inline std::optional<ReceivedDatagram> ReadReadyDatagram(NativeSocket socket, std::span<std::uint8_t> buffer) {
   ReceivedDatagram datagram;
   SocketLength fromLength = sizeof datagram.from;
 #if defined(_WIN32)
@@ -58,6 +56,27 @@ inline std::optional<ReceivedDatagram> ReceiveDatagram(NativeSocket socket, std:
 #endif
   datagram.size = static_cast<std::size_t>(received);
   return datagram;
+}
+
+// Waits at most timeoutMs (stoppable) for a datagram and reads it into buffer;
+// nothing on a time-out, a stop or an error.
+inline std::optional<ReceivedDatagram> ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffer,
+                                                       int timeoutMs, std::stop_token stop) {
+  if (WaitReadable(socket, timeoutMs, std::move(stop)) != WaitResult::kReady) return std::nullopt;
+  return ReadReadyDatagram(socket, buffer);
+}
+
+// Reads a datagram that is already waiting, without waiting; nothing when none is.
+inline std::optional<ReceivedDatagram> ReceiveDatagramWaiting(NativeSocket socket, std::span<std::uint8_t> buffer) {
+#if defined(_WIN32)
+  // A blocking Winsock socket would wait in recvfrom: look first.
+  fd_set ready;
+  FD_ZERO(&ready);
+  FD_SET(socket, &ready);
+  timeval now{0, 0};
+  if (::select(0, &ready, nullptr, nullptr, &now) != 1) return std::nullopt;
+#endif
+  return ReadReadyDatagram(socket, buffer);
 }
 
 }  // namespace qnc

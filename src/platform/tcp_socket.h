@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <stop_token>
+#include <vector>
 
 #include "platform/ipv4.h"
 #include "platform/socket_handle.h"
@@ -11,6 +12,8 @@
 namespace qnc {
 
 enum class ConnectResult { kConnected, kFailed, kTimedOut, kStopped };
+// How a connect that is not waited for began.
+enum class ConnectStart { kConnected, kPending, kFailed };
 
 // The time after which one connection attempt gives up, like the platform
 // connect that the probes were designed around.
@@ -28,6 +31,13 @@ class TcpSocket {
                         std::stop_token stop = {});
   // The system's error number of the last Connect that failed (kFailed), 0 otherwise.
   int ConnectError() const { return connectError_; }
+
+  // Starts a connect without waiting for it; the socket stays non-blocking.
+  // A pending connect ends when the socket shows in WaitForConnects;
+  // FinishConnect then says how.
+  ConnectStart StartConnect(Ipv4NetOrder address, std::uint16_t port);
+  // True when the pending connect was established; otherwise ConnectError says why.
+  bool FinishConnect();
 
   bool SetReuseAddress(bool on);
   bool Bind(Ipv4NetOrder address, std::uint16_t port);
@@ -72,6 +82,17 @@ class TcpSocket {
   SocketHandle handle_;
   int connectError_ = 0;
 };
+
+// Waits at most timeoutMs (stoppable, like WaitWritable) until at least one of
+// the sockets' pending connects has ended, established or failed, and puts the
+// indexes of those that have into `ended` (cleared first).
+WaitResult WaitForConnects(std::span<const NativeSocket> sockets, int timeoutMs, std::stop_token stop,
+                           std::vector<std::size_t>& ended);
+
+// How many sockets this process may hold open for connects in flight beside
+// what else it uses; on a system that limits open descriptors the soft limit
+// is raised as far as the hard one allows first.
+std::size_t ConnectSocketBudget();
 
 struct TcpSocket::Accepted {
   TcpSocket socket;

@@ -45,6 +45,9 @@ class UdpSocket {
   // Receives one datagram into buffer within timeoutMs; nothing on time-out,
   // error or stop. A datagram longer than the buffer is cut to its size.
   std::optional<Datagram> ReceiveFrom(std::span<std::uint8_t> buffer, int timeoutMs, std::stop_token stop = {});
+  // Receives a datagram (or delivery error) that is already waiting, without
+  // waiting; nothing when none is.
+  std::optional<Datagram> ReceiveWaiting(std::span<std::uint8_t> buffer);
 
   NativeSocket Native() const { return handle_.Get(); }
 

@@ -11,7 +11,7 @@ std::atomic<std::int32_t> dnsQueryId{0};
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kHeaderSize = kDnsHeaderSize;
 constexpr std::uint16_t kTypeA = 1;
 constexpr std::uint16_t kClassIn = 1;
 constexpr std::uint16_t kResponseBit = 0x8000;
@@ -94,24 +94,32 @@ int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPo
   return 0;
 }
 
-bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
+std::optional<std::vector<std::uint8_t>> BuildDnsQuery(std::string_view domain, std::uint16_t queryId) {
   domain = domain.substr(0, domain.find('\0'));
   const auto name = EncodeDnsName(domain);
-  if (!name) return false;
-  block.domain.assign(domain);
-  block.queryId = static_cast<std::uint16_t>(dnsQueryId.fetch_add(1) + 1);
-
-  auto& query = block.query;
-  query.fill(0);
-  Put16(&query[0], block.queryId);
+  if (!name) return std::nullopt;
+  std::vector<std::uint8_t> query(kHeaderSize + name->size() + 4, 0);
+  Put16(&query[0], queryId);
   Put16(&query[2], kDnsQueryFlags);
   Put16(&query[4], 1);  // QDCOUNT; the other three counts stay 0
   std::copy(name->begin(), name->end(), query.begin() + kHeaderSize);
   const std::size_t typeAt = kHeaderSize + name->size();
   Put16(&query[typeAt], kTypeA);
   Put16(&query[typeAt + 2], kClassIn);
-  block.questionLength = static_cast<int>(name->size() + 4);
-  block.queryLength = static_cast<int>(kHeaderSize) + block.questionLength;
+  return query;
+}
+
+bool DnsBuildQuery(std::string_view domain, DnsQueryBlock& block) {
+  domain = domain.substr(0, domain.find('\0'));
+  if (!EncodeDnsName(domain)) return false;
+  const auto queryId = static_cast<std::uint16_t>(dnsQueryId.fetch_add(1) + 1);
+  const auto query = BuildDnsQuery(domain, queryId);
+  block.domain.assign(domain);
+  block.queryId = queryId;
+  block.query.fill(0);
+  std::copy(query->begin(), query->end(), block.query.begin());
+  block.queryLength = static_cast<int>(query->size());
+  block.questionLength = block.queryLength - static_cast<int>(kHeaderSize);
   return true;
 }
 

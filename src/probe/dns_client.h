@@ -65,6 +65,14 @@ int DnsOpen(const char* serverText, DnsQueryBlock& block, std::uint16_t serverPo
 // zero byte; nothing for a text DnsBuildQuery refuses.
 std::optional<std::vector<std::uint8_t>> EncodeDnsName(std::string_view domain);
 
+// The A query for domain with identifier queryId, as it goes on the wire;
+// nothing for a text that DnsBuildQuery refuses (see there). The text ends at
+// its first zero byte.
+std::optional<std::vector<std::uint8_t>> BuildDnsQuery(std::string_view domain, std::uint16_t queryId);
+
+// The header size of every DNS message.
+inline constexpr std::size_t kDnsHeaderSize = 12;
+
 // Writes the A query for domain into the block. A trailing dot names the root
 // and is not sent; "." alone is the root itself. False (and no query) for a text
 // that is no domain name: empty, an empty label (a leading dot, two dots in a

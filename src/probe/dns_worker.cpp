@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "probe/dns_client.h"
+#include "probe/dns_rows_in_flight.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
 
@@ -59,6 +60,17 @@ void DnsWorker::Run(std::stop_token stop) {
           RecordTimeout(table_, row);
         }
         RecordSample(table_, row, domain, MakeSample(started, outcome), options_.onSample);
+      },
+      [&](const std::vector<DueRow>& due) {
+        // One server for the whole pass, checked as for a single row.
+        const std::string serverText = server_.Text();
+        const std::optional<Ipv4NetOrder> server = DnsServerAddress(serverText);
+        if (!server) return;
+        if (server != queried_) {
+          ResetCounters(table_);
+          queried_ = server;
+        }
+        QueryDueRows(table_, due, serverText, options_, stop);
       });
 }
 

@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "probe/connect_flight.h"
 #include "probe/host_port.h"
+#include "probe/resolve_due_rows.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
 
@@ -11,12 +13,6 @@ namespace qnc {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-FailureReason ReasonOfConnectError(int error) {
-  if (IsRefusedError(error)) return FailureReason::kRefused;
-  if (IsUnreachableError(error)) return FailureReason::kUnreachable;
-  return FailureReason::kLocalError;
-}
 
 // One connect probe to an address: established (kNone) or why not, and the
 // time from the start of the connect to its end.
@@ -68,6 +64,27 @@ void GameWorker::Run(std::stop_token stop) {
           RecordTimeout(table_, row);
         }
         RecordSample(table_, row, text, MakeSample(started, outcome), options_.onSample);
+      },
+      [&](const std::vector<DueRow>& due) {
+        const auto addressed = ResolveDueRows(
+            due, resolver_, table_, [](const std::string& text) { return SplitHostPort(text).host; }, options_.onSample,
+            stop);
+        std::vector<ConnectTarget> targets;
+        targets.reserve(addressed.size());
+        for (const AddressedRow& row : addressed) {
+          targets.push_back(ConnectTarget{row.address, SplitHostPort(due[row.due].target).port});
+        }
+        ConnectMany(targets, options_.parallelProbes, options_.connectTimeoutMs, ticks, stop,
+                    [&](const ConnectDone& probe) {
+                      const DueRow& row = due[addressed[probe.index].due];
+                      if (probe.outcome.Answered()) {
+                        RecordSuccess(table_, row.row, probe.elapsedTicks);
+                      } else {
+                        RecordTimeout(table_, row.row);
+                      }
+                      RecordSample(table_, row.row, row.target, MakeSample(probe.startedAtWall, probe.outcome),
+                                   options_.onSample);
+                    });
       });
 }
 

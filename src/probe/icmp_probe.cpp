@@ -1,10 +1,8 @@
 #include "probe/icmp_probe.h"
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <string>
+
+#include "probe/echo_flight.h"
 
 namespace qnc {
 
@@ -26,12 +24,6 @@ std::optional<std::span<const std::uint8_t>> AfterIpHeader(std::span<const std::
 
 std::uint16_t ReadLittleEndian16(std::span<const std::uint8_t> bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-// Says once per process, on standard error, why pings cannot be sent.
-void ReportNoIcmpSocketOnce(const std::string& why) {
-  static std::once_flag reported;
-  std::call_once(reported, [&why] { std::fprintf(stderr, "quorix: ping disabled: %s\n", why.c_str()); });
 }
 
 }  // namespace
@@ -62,35 +54,42 @@ IcmpEchoPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence
   return packet;
 }
 
-bool IsEchoReplyFor(std::span<const std::uint8_t> bytes, bool includesIpHeader, Ipv4NetOrder sender,
-                    const EchoExpectation& expected) {
-  if (sender != expected.from) return false;
+std::optional<EchoExpectation> EchoReplyIn(std::span<const std::uint8_t> bytes, bool includesIpHeader,
+                                           Ipv4NetOrder sender) {
   if (includesIpHeader) {
     const auto message = AfterIpHeader(bytes);
-    if (!message) return false;
+    if (!message) return std::nullopt;
     bytes = *message;
   }
-  if (bytes.size() < 8) return false;
-  return bytes[0] == kEchoReply && bytes[1] == 0 && ReadLittleEndian16(bytes, 4) == expected.identifier &&
-         ReadLittleEndian16(bytes, 6) == expected.sequence;
+  if (bytes.size() < 8 || bytes[0] != kEchoReply || bytes[1] != 0) return std::nullopt;
+  return EchoExpectation{sender, ReadLittleEndian16(bytes, 4), ReadLittleEndian16(bytes, 6)};
 }
 
-bool IsErrorForEcho(std::span<const std::uint8_t> bytes, bool includesIpHeader, const EchoExpectation& expected) {
+std::optional<EchoExpectation> EchoQuotedByError(std::span<const std::uint8_t> bytes, bool includesIpHeader) {
   if (includesIpHeader) {
     const auto message = AfterIpHeader(bytes);
-    if (!message) return false;
+    if (!message) return std::nullopt;
     bytes = *message;
   }
-  if (bytes.size() < 8 || (bytes[0] != kDestinationUnreachable && bytes[0] != kTimeExceeded)) return false;
+  if (bytes.size() < 8 || (bytes[0] != kDestinationUnreachable && bytes[0] != kTimeExceeded)) return std::nullopt;
   // The error quotes the original IPv4 header and the first 8 bytes of our message.
   const std::span<const std::uint8_t> quoted = bytes.subspan(8);
   const auto original = AfterIpHeader(quoted);
-  if (!original || original->size() < 8 || quoted[9] != kIcmpProtocol) return false;
+  if (!original || original->size() < 8 || quoted[9] != kIcmpProtocol) return std::nullopt;
+  const std::span<const std::uint8_t> request = *original;
+  if (request[0] != kEchoRequest) return std::nullopt;
   Ipv4NetOrder destination = 0;
   std::memcpy(&destination, &quoted[16], sizeof destination);
-  const std::span<const std::uint8_t> request = *original;
-  return destination == expected.from && request[0] == kEchoRequest &&
-         ReadLittleEndian16(request, 4) == expected.identifier && ReadLittleEndian16(request, 6) == expected.sequence;
+  return EchoExpectation{destination, ReadLittleEndian16(request, 4), ReadLittleEndian16(request, 6)};
+}
+
+bool IsEchoReplyFor(std::span<const std::uint8_t> bytes, bool includesIpHeader, Ipv4NetOrder sender,
+                    const EchoExpectation& expected) {
+  return EchoReplyIn(bytes, includesIpHeader, sender) == expected;
+}
+
+bool IsErrorForEcho(std::span<const std::uint8_t> bytes, bool includesIpHeader, const EchoExpectation& expected) {
+  return EchoQuotedByError(bytes, includesIpHeader) == expected;
 }
 
 std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder destination, EchoCounters& counters,
@@ -104,37 +103,8 @@ std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder 
 
 ProbeOutcome Ping(Ipv4NetOrder destination, EchoCounters& counters, const TickSource& ticks, int timeoutMs,
                   std::stop_token stop) {
-  using SteadyClock = std::chrono::steady_clock;
-  std::string whyNot;
-  auto socket = IcmpSocket::Open(&whyNot);
-  if (!socket) {
-    const int error = LastSocketError();
-    ReportNoIcmpSocketOnce(whyNot);
-    return {IsPermissionError(error) ? FailureReason::kNoPermission : FailureReason::kLocalError, {}};
-  }
-  const auto sentAt = SteadyClock::now();
-  const auto expected = SendEchoRequest(*socket, destination, counters, ticks);
-  if (!expected) {
-    const int error = LastSocketError();
-    return {IsUnreachableError(error) ? FailureReason::kUnreachable : FailureReason::kLocalError, {}};
-  }
-  // The wait runs on the real clock; `ticks` only stamps the request.
-  const std::uint32_t start = TickCount();
-  std::array<std::uint8_t, 1500> buffer{};
-  for (;;) {
-    const auto waited = static_cast<int>(TickCount() - start);
-    if (waited >= timeoutMs || stop.stop_requested()) return {FailureReason::kTimeout, SteadyClock::now() - sentAt};
-    const auto received = socket->Receive(buffer, timeoutMs - waited, stop);
-    if (!received) continue;
-    const auto arrivedAt = SteadyClock::now();
-    const std::span<const std::uint8_t> message(buffer.data(), received->length);
-    if (IsEchoReplyFor(message, received->includesIpHeader, received->from, *expected)) {
-      return {FailureReason::kNone, arrivedAt - sentAt};
-    }
-    if (IsErrorForEcho(message, received->includesIpHeader, *expected)) {
-      return {FailureReason::kUnreachable, arrivedAt - sentAt};
-    }
-  }
+  EchoFlight flight;
+  return flight.PingOne(destination, counters, ticks, timeoutMs, std::move(stop));
 }
 
 }  // namespace qnc

@@ -53,7 +53,19 @@ struct EchoExpectation {
   Ipv4NetOrder from = 0;
   std::uint16_t identifier = 0;  // bytes 4 and 5, least significant byte first
   std::uint16_t sequence = 0;    // bytes 6 and 7, least significant byte first
+  bool operator==(const EchoExpectation&) const = default;
 };
+
+// The sender, identifier and sequence of an echo reply (type 0, code 0) in
+// bytes (as received: with a leading IPv4 header when includesIpHeader);
+// nothing for any other message.
+std::optional<EchoExpectation> EchoReplyIn(std::span<const std::uint8_t> bytes, bool includesIpHeader,
+                                           Ipv4NetOrder sender);
+
+// The destination, identifier and sequence of the echo request that an ICMP
+// error (destination unreachable, time exceeded) in bytes quotes; nothing for
+// any other message.
+std::optional<EchoExpectation> EchoQuotedByError(std::span<const std::uint8_t> bytes, bool includesIpHeader);
 
 // True when bytes (as received: with a leading IPv4 header when
 // includesIpHeader) are an echo reply (type 0, code 0) from the expected
@@ -72,8 +84,9 @@ bool IsErrorForEcho(std::span<const std::uint8_t> bytes, bool includesIpHeader, 
 std::optional<EchoExpectation> SendEchoRequest(IcmpSocket& socket, Ipv4NetOrder destination, EchoCounters& counters,
                                                const TickSource& ticks);
 
-// One probe of an address: open an ICMP socket, send one echo request and
-// wait up to timeoutMs for its reply. An ICMP error about the request ends the
+// One probe of an address on an ICMP socket of its own (see EchoFlight for
+// probes that share one): send one echo request and wait up to timeoutMs for
+// its reply. An ICMP error about the request ends the
 // wait as kUnreachable; other messages are read and ignored. The round trip
 // runs from the send to the reply.
 ProbeOutcome Ping(Ipv4NetOrder destination, EchoCounters& counters, const TickSource& ticks, int timeoutMs = 1000,

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "probe/resolve_due_rows.h"
 #include "probe/row_update.h"
 #include "probe/worker_loop.h"
 
@@ -29,9 +30,9 @@ void PingWorker::Run(std::stop_token stop) {
         const ResolvedHost resolved = resolver_.Resolve(host, stop);
         if (stop.stop_requested()) return;
         const std::uint32_t t0 = ticks.Now();
-        const ProbeOutcome outcome = resolved.address
-                                         ? Ping(*resolved.address, echo_, ticks, options_.replyTimeoutMs, stop)
-                                         : ProbeOutcome{resolved.failure, resolved.lookupTime};
+        const ProbeOutcome outcome =
+            resolved.address ? flight_.PingOne(*resolved.address, echo_, ticks, options_.replyTimeoutMs, stop)
+                             : ProbeOutcome{resolved.failure, resolved.lookupTime};
         if (stop.stop_requested()) return;
         if (outcome.Answered()) {
           RecordSuccess(table_, row, ticks.Now() - t0);
@@ -39,6 +40,24 @@ void PingWorker::Run(std::stop_token stop) {
           RecordTimeout(table_, row);
         }
         RecordSample(table_, row, host, MakeSample(started, outcome), options_.onSample);
+      },
+      [&](const std::vector<DueRow>& due) {
+        const auto addressed = ResolveDueRows(
+            due, resolver_, table_, [](const std::string& host) { return host; }, options_.onSample, stop);
+        std::vector<Ipv4NetOrder> destinations;
+        destinations.reserve(addressed.size());
+        for (const AddressedRow& row : addressed) destinations.push_back(row.address);
+        flight_.PingMany(destinations, options_.parallelProbes, echo_, ticks, options_.replyTimeoutMs, stop,
+                         [&](const EchoDone& probe) {
+                           const DueRow& row = due[addressed[probe.index].due];
+                           if (probe.outcome.Answered()) {
+                             RecordSuccess(table_, row.row, probe.elapsedTicks);
+                           } else {
+                             RecordTimeout(table_, row.row);
+                           }
+                           RecordSample(table_, row.row, row.target, MakeSample(probe.sentAtWall, probe.outcome),
+                                        options_.onSample);
+                         });
       });
 }
 

@@ -2,6 +2,7 @@
 #include <stop_token>
 
 #include "probe/coordination.h"
+#include "probe/echo_flight.h"
 #include "probe/host_resolver.h"
 #include "probe/icmp_probe.h"
 #include "probe/probe_table.h"
@@ -13,7 +14,9 @@ struct PingWorkerOptions : WorkerOptions {
   int replyTimeoutMs = 1000;
 };
 
-// Measures the ping table for ever with one ICMP echo request per row and pass.
+// Measures the ping table for ever with one ICMP echo request per row and
+// pass, all of them on one ICMP socket: one row after the other, or with
+// parallelProbes above 1 many rows in flight at once.
 class PingWorker {
  public:
   PingWorker(ProbeTable& table, ResetRequest& reset, HostResolver& resolver, PingWorkerOptions options = {});
@@ -25,6 +28,7 @@ class PingWorker {
   HostResolver& resolver_;
   PingWorkerOptions options_;
   EchoCounters echo_;
+  EchoFlight flight_;
 };
 
 }  // namespace qnc

@@ -6,21 +6,27 @@
 #include <vector>
 
 #include "platform/stop_sleep.h"
-#include "probe/parallel_rows.h"
 #include "probe/probe_table.h"
 #include "probe/worker_options.h"
 
 namespace qnc {
 
+// A row to probe in a pass and its target text as the pass began.
+struct DueRow {
+  RowRef row;
+  std::string target;
+};
+
 // The pass loop the three probe workers share: at the start of each pass
-// `beforePass` runs; then every row with a non-empty target is probed
-// (`probeRow` reads its own t0 and writes the row's result): in table order,
-// one after the other, or with options.parallelProbes above 1 that many rows
-// at once (probeRow must then be safe to call from several threads). After
-// the last row the pass ends, the pass callback runs, and the worker pauses.
-template <typename BeforePass, typename ProbeRow>
+// `beforePass` runs; then every row with a non-empty target is probed: in
+// table order, one after the other (`probeRow(row, target)` reads its own t0
+// and writes the row's result), or, with options.parallelProbes above 1, all
+// of the pass's rows together (`probeDue(rows)`, which keeps many in flight
+// on the worker's thread). After the last row the pass ends, the pass
+// callback runs, and the worker pauses.
+template <typename BeforePass, typename ProbeRow, typename ProbeDue>
 void RunPasses(std::stop_token stop, ProbeTable& table, const WorkerOptions& options, BeforePass beforePass,
-               ProbeRow probeRow) {
+               ProbeRow probeRow, ProbeDue probeDue) {
   for (std::uint64_t pass = 1; !stop.stop_requested(); ++pass) {
     beforePass();
     const int rows = table.RowCount();
@@ -33,15 +39,14 @@ void RunPasses(std::stop_token stop, ProbeTable& table, const WorkerOptions& opt
         probeRow(row, target);
       }
     } else {
-      std::vector<std::pair<RowRef, std::string>> due;
+      std::vector<DueRow> due;
       for (int index = 0; index < rows; ++index) {
         RowRef row = table.RowAt(index);
         if (!row) continue;
         std::string target = table.Cell(row.id, cell::kTarget);
-        if (!target.empty()) due.emplace_back(std::move(row), std::move(target));
+        if (!target.empty()) due.push_back(DueRow{std::move(row), std::move(target)});
       }
-      ForEachInParallel(due.size(), options.parallelProbes, stop,
-                        [&](std::size_t i) { probeRow(due[i].first, due[i].second); });
+      probeDue(due);
     }
     if (stop.stop_requested()) return;
     if (options.onPassEnd) options.onPassEnd(pass);

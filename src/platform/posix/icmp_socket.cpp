@@ -1,5 +1,6 @@
 #include "platform/icmp_socket.h"
 
+#include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -33,6 +34,15 @@ bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> mess
   const auto sent = ::sendto(handle_.Get(), message.data(), message.size(), MSG_NOSIGNAL,
                              reinterpret_cast<const sockaddr*>(&to), sizeof to);
   return sent == static_cast<ssize_t>(message.size());
+}
+
+bool IcmpSocket::KeepOnlyRepliesAndErrors() {
+  // A datagram socket is already given only the replies to its own requests.
+  if (kind_ == Kind::kDatagram) return true;
+  // The filter's set bits are the ICMP types the socket is not given.
+  icmp_filter filter{};
+  filter.data = ~((1U << ICMP_ECHOREPLY) | (1U << ICMP_DEST_UNREACH) | (1U << ICMP_TIME_EXCEEDED));
+  return ::setsockopt(handle_.Get(), SOL_RAW, ICMP_FILTER, &filter, sizeof filter) == 0;
 }
 
 std::optional<std::uint16_t> IcmpSocket::SystemEchoIdentifier() const {

@@ -33,6 +33,10 @@ bool IcmpSocket::SendTo(Ipv4NetOrder address, std::span<const std::uint8_t> mess
   return sent >= 0 && static_cast<std::size_t>(sent) == message.size();
 }
 
+// Winsock has no filter of ICMP types on a raw socket: the reader sees every
+// ICMP message and sorts them itself.
+bool IcmpSocket::KeepOnlyRepliesAndErrors() { return false; }
+
 // The identifier on the wire is always ours: the socket is raw.
 std::optional<std::uint16_t> IcmpSocket::SystemEchoIdentifier() const { return std::nullopt; }
 

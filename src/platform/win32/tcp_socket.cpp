@@ -1,6 +1,10 @@
 #include "platform/tcp_socket.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/sockaddr.h"
+#include "platform/ticks.h"
 #include "platform/win32/sockets_started.h"
 
 namespace qnc {
@@ -27,38 +31,114 @@ std::optional<TcpSocket> TcpSocket::Open() {
   return TcpSocket(std::move(handle));
 }
 
-ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs, std::stop_token stop) {
+ConnectStart TcpSocket::StartConnect(Ipv4NetOrder address, std::uint16_t port) {
   const NativeSocket socket = handle_.Get();
   connectError_ = 0;
-  const auto failed = [this](int error) {
-    connectError_ = error;
-    return ConnectResult::kFailed;
-  };
-  if (!SetBlocking(socket, false)) return failed(::WSAGetLastError());
-  const sockaddr_in to = MakeSockaddr(address, port);
-  if (::connect(socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-    if (const int error = ::WSAGetLastError(); error != WSAEWOULDBLOCK) return failed(error);
-    switch (WaitWritable(socket, timeoutMs, std::move(stop))) {
-      case WaitResult::kReady:
-        break;
-      case WaitResult::kTimedOut:
-        return ConnectResult::kTimedOut;
-      case WaitResult::kStopped:
-        return ConnectResult::kStopped;
-      case WaitResult::kError:
-        return failed(::WSAGetLastError());
-    }
-    // A refused or unreachable connect shows as ready (in the exception set);
-    // its reason is the socket's pending error.
-    int error = 0;
-    int length = sizeof error;
-    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
-      return failed(::WSAGetLastError());
-    }
-    if (error != 0) return failed(error);
+  if (!SetBlocking(socket, false)) {
+    connectError_ = ::WSAGetLastError();
+    return ConnectStart::kFailed;
   }
-  return SetBlocking(socket, true) ? ConnectResult::kConnected : failed(::WSAGetLastError());
+  const sockaddr_in to = MakeSockaddr(address, port);
+  if (::connect(socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return ConnectStart::kConnected;
+  const int error = ::WSAGetLastError();
+  if (error == WSAEWOULDBLOCK) return ConnectStart::kPending;
+  connectError_ = error;
+  return ConnectStart::kFailed;
 }
+
+// A refused or unreachable connect shows as ready (in the exception set); its
+// reason is the socket's pending error.
+bool TcpSocket::FinishConnect() {
+  int error = 0;
+  int length = sizeof error;
+  if (::getsockopt(handle_.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
+    error = ::WSAGetLastError();
+  }
+  connectError_ = error;
+  return error == 0;
+}
+
+ConnectResult TcpSocket::Connect(Ipv4NetOrder address, std::uint16_t port, int timeoutMs, std::stop_token stop) {
+  const NativeSocket socket = handle_.Get();
+  switch (StartConnect(address, port)) {
+    case ConnectStart::kConnected:
+      break;
+    case ConnectStart::kFailed:
+      return ConnectResult::kFailed;
+    case ConnectStart::kPending:
+      switch (WaitWritable(socket, timeoutMs, std::move(stop))) {
+        case WaitResult::kReady:
+          break;
+        case WaitResult::kTimedOut:
+          return ConnectResult::kTimedOut;
+        case WaitResult::kStopped:
+          return ConnectResult::kStopped;
+        case WaitResult::kError:
+          connectError_ = ::WSAGetLastError();
+          return ConnectResult::kFailed;
+      }
+      if (!FinishConnect()) return ConnectResult::kFailed;
+      break;
+  }
+  if (SetBlocking(socket, true)) return ConnectResult::kConnected;
+  connectError_ = ::WSAGetLastError();
+  return ConnectResult::kFailed;
+}
+
+namespace {
+
+// A Winsock socket set of any size: fd_set is a count followed by an array
+// whose declared length (FD_SETSIZE) select does not rely on, so a set with
+// more sockets is the same layout with a longer array.
+class SocketSet {
+ public:
+  explicit SocketSet(std::span<const NativeSocket> sockets) : slots_(sockets.size() + 1, 0) {
+    auto* set = reinterpret_cast<fd_set*>(slots_.data());
+    set->fd_count = static_cast<u_int>(sockets.size());
+    for (std::size_t i = 0; i < sockets.size(); ++i) set->fd_array[i] = sockets[i];
+  }
+  fd_set* Get() { return reinterpret_cast<fd_set*>(slots_.data()); }
+  bool Has(NativeSocket socket) { return FD_ISSET(socket, Get()) != 0; }
+
+ private:
+  // One slot for the count (padded to a socket's size, as in fd_set), then the sockets.
+  std::vector<SOCKET> slots_;
+};
+
+}  // namespace
+
+WaitResult WaitForConnects(std::span<const NativeSocket> sockets, int timeoutMs, std::stop_token stop,
+                           std::vector<std::size_t>& ended) {
+  constexpr int kStopSliceMs = 50;
+  ended.clear();
+  const std::uint32_t start = TickCount();
+  // A wait of 0 still looks once.
+  for (bool looked = false;; looked = true) {
+    if (stop.stop_requested()) return WaitResult::kStopped;
+    const int left = std::max(0, timeoutMs - static_cast<int>(TickCount() - start));
+    if (left == 0 && looked) return WaitResult::kTimedOut;
+    const int slice = stop.stop_possible() ? std::min(left, kStopSliceMs) : left;
+    if (sockets.empty()) {
+      // select wants at least one socket; with none this is a plain pause.
+      ::Sleep(static_cast<DWORD>(slice));
+      continue;
+    }
+    SocketSet connected(sockets);
+    // A connect that failed shows in the exception set, not the write set.
+    SocketSet failed(sockets);
+    timeval wait{slice / 1000, (slice % 1000) * 1000};
+    const int ready = ::select(0, nullptr, connected.Get(), failed.Get(), &wait);
+    if (ready == SOCKET_ERROR) return WaitResult::kError;
+    if (ready == 0) continue;
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+      if (connected.Has(sockets[i]) || failed.Has(sockets[i])) ended.push_back(i);
+    }
+    return WaitResult::kReady;
+  }
+}
+
+// Windows sets no small limit on a process's sockets.
+std::size_t ConnectSocketBudget() { return 16384; }
 
 // Windows lets a listener bind over connections left in TIME_WAIT without
 // asking; what SO_REUSEADDR means there is letting a second program take the

@@ -52,4 +52,10 @@ std::optional<UdpSocket::Datagram> UdpSocket::ReceiveFrom(std::span<std::uint8_t
   return Datagram{datagram->size, datagram->from.sin_addr.s_addr, ntohs(datagram->from.sin_port)};
 }
 
+std::optional<UdpSocket::Datagram> UdpSocket::ReceiveWaiting(std::span<std::uint8_t> buffer) {
+  const auto datagram = ReceiveDatagramWaiting(handle_.Get(), buffer);
+  if (!datagram) return std::nullopt;
+  return Datagram{datagram->size, datagram->from.sin_addr.s_addr, ntohs(datagram->from.sin_port)};
+}
+
 }  // namespace qnc
