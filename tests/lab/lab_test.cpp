@@ -69,7 +69,8 @@ TEST_F(Lab, PingsTheGatewayAndTimesOutOnSilentAndUnreachableHosts) {
   HostResolver resolver;
   test::PassWaiter waiter;
   PingWorkerOptions options;
-  options.pauseMs = 10;
+  // A long pause: the stop comes before a second pass could add its results.
+  options.pauseMs = 10'000;
   options.onPassEnd = waiter.Callback();
   PingWorker worker(table, reset, resolver, options);
   const auto start = std::chrono::steady_clock::now();
