@@ -8,8 +8,7 @@
 namespace qnc {
 
 void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, const std::string& server,
-                  const DnsWorkerOptions& options,
-                  std::stop_token stop) {
+                  const DnsWorkerOptions& options, std::stop_token stop) {
   std::vector<std::string> domains;
   domains.reserve(due.size());
   for (const DueRow& row : due) domains.push_back(row.target);

@@ -14,7 +14,6 @@ namespace qnc {
 // to the server whose dotted address the caller checked, and each row gets
 // its result as its query ends.
 void QueryDueRows(ProbeTable& table, const std::vector<DueRow>& due, const std::string& server,
-                  const DnsWorkerOptions& options,
-                  std::stop_token stop);
+                  const DnsWorkerOptions& options, std::stop_token stop);
 
 }  // namespace qnc
