@@ -11,6 +11,17 @@ namespace qnc {
 
 std::optional<Ipv4NetOrder> DnsServerAddress(std::string_view boxText) { return ParseDottedQuad(boxText); }
 
+std::optional<std::string> DnsWorker::ServerToQuery() {
+  std::string text = server_.Text();
+  const std::optional<Ipv4NetOrder> server = DnsServerAddress(text);
+  if (!server) return std::nullopt;
+  if (server != queried_) {
+    ResetCounters(table_);
+    queried_ = server;
+  }
+  return text;
+}
+
 DnsWorker::DnsWorker(ProbeTable& table, TextField& server, ResetRequest& reset, DnsWorkerOptions options)
     : table_(table), server_(server), reset_(reset), options_(std::move(options)) {}
 
@@ -34,20 +45,15 @@ void DnsWorker::Run(std::stop_token stop) {
       [&](const RowRef& row, const std::string& domain) {
         const auto started = std::chrono::system_clock::now();
         const std::uint32_t t0 = ticks.Now();
-        const std::string serverText = server_.Text();
-        const std::optional<Ipv4NetOrder> server = DnsServerAddress(serverText);
-        if (!server) return;
-        if (server != queried_) {
-          ResetCounters(table_);
-          queried_ = server;
-        }
+        const std::optional<std::string> serverText = ServerToQuery();
+        if (!serverText) return;
         int result = -1;
         Ipv4NetOrder address = 0;
         ProbeOutcome outcome;
         {
           DnsQueryBlock block;
           dnsQueryId = 0;  // every query of the worker carries identifier 1
-          if (DnsOpen(serverText.c_str(), block, options_.serverPort, options_.replyTimeoutMs) >= 0) {
+          if (DnsOpen(serverText->c_str(), block, options_.serverPort, options_.replyTimeoutMs) >= 0) {
             result = DnsQuery(block, address, domain, stop);
             outcome.reason = block.failure;
             outcome.roundTrip = block.repliedAt - block.sentAt;
@@ -63,14 +69,9 @@ void DnsWorker::Run(std::stop_token stop) {
       },
       [&](const std::vector<DueRow>& due) {
         // One server for the whole pass, checked as for a single row.
-        const std::string serverText = server_.Text();
-        const std::optional<Ipv4NetOrder> server = DnsServerAddress(serverText);
-        if (!server) return;
-        if (server != queried_) {
-          ResetCounters(table_);
-          queried_ = server;
+        if (const std::optional<std::string> serverText = ServerToQuery()) {
+          QueryDueRows(table_, due, *serverText, options_, stop);
         }
-        QueryDueRows(table_, due, serverText, options_, stop);
       });
 }
 

@@ -42,6 +42,9 @@ class DnsWorker {
   void Run(std::stop_token stop);
 
  private:
+  // The box's text when it is a whole address, restarting the counters when it
+  // names another server than they are of; nothing (query nothing) otherwise.
+  std::optional<std::string> ServerToQuery();
   ProbeTable& table_;
   TextField& server_;
   ResetRequest& reset_;
