@@ -332,11 +332,14 @@ TEST(LanServerTest, ChangePortMovesTheListener) {
   const std::uint16_t newPort = testing::FreeLoopbackPort();
   server.controller.ChangePort(newPort);
   EXPECT_EQ(server.controller.ConnectionsRunning(), 0u);
-  ASSERT_TRUE(WaitUntil([&] { return server.controller.ListeningPort() == newPort; }));
+  // The new listener has its port once bound, and writes its start line a
+  // moment later, once it listens.
+  const std::regex startLine("^TCP 服务器启动,客户端连接端口:" + std::to_string(newPort) + "\\.{8}$");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return server.controller.ListeningPort() == newPort && CountMatching(server.Lines(), startLine) == 1; }));
   EXPECT_EQ(server.controller.ListenersRunning(), 1u);
   const auto lines = server.Lines();
-  EXPECT_EQ(CountMatching(lines, std::regex("^TCP 服务器启动,客户端连接端口:" + std::to_string(newPort) + "\\.{8}$")),
-            1);
+  EXPECT_EQ(CountMatching(lines, startLine), 1);
   EXPECT_EQ(CountMatching(lines, kConnectionLine), 0) << "the start line replaced the log";
 
   auto probe = TcpSocket::Open().value();
