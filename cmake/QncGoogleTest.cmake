@@ -9,11 +9,12 @@ else()
 endif()
 include(GoogleTest)
 
-# qnc_test(name LABEL label SOURCES ... DEPS ... [ENV k=v ...] [LAUNCHER command]): one GoogleTest
+# qnc_test(name LABEL label SOURCES ... DEPS ... [ENV k=v ...] [LAUNCHER command] [SERIAL]): one GoogleTest
 # executable, registered per test case with the given CTest label. A launcher runs it (and its listing) as
-# its first argument, like an emulator.
+# its first argument, like an emulator. SERIAL: its cases run while no other test runs (for a test that
+# watches traffic any other test could send).
 function(qnc_test name)
-  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT;LAUNCHER" "SOURCES;DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LABEL;TIMEOUT;LAUNCHER" "SOURCES;DEPS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
@@ -40,5 +41,5 @@ function(qnc_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE ${discovery_mode}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ${ARG_SERIAL})
 endfunction()
