@@ -4,8 +4,11 @@ namespace qnc {
 
 std::uint32_t RowHealth::LookupFailures() const {
   if (table == TableKind::kDns) return 0;
-  return Failures(FailureReason::kNameNotFound) + Failures(FailureReason::kLookupFailed) +
-         Failures(FailureReason::kLookupTimeout);
+  std::uint32_t unsent = 0;
+  for (const FailureReason reason : kAllFailureReasons) {
+    if (IsLookupFailure(reason)) unsent += Failures(reason);
+  }
+  return unsent;
 }
 
 std::uint32_t RowHealth::Sent() const {
