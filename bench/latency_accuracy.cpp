@@ -13,13 +13,13 @@
 
 #include "platform/icmp_socket.h"
 #include "platform/tcp_socket.h"
-#include "probe/dns_client.h"
-#include "probe/dns_responder.h"
-#include "probe/dns_worker.h"
-#include "probe/game_worker.h"
-#include "probe/ping_worker.h"
-#include "probe/table_store.h"
-#include "probe/worker_harness.h"
+#include "core/probe/dns_client.h"
+#include "core/probe/dns_responder.h"
+#include "core/probe/dns_worker.h"
+#include "core/probe/game_worker.h"
+#include "core/probe/ping_worker.h"
+#include "core/probe/table_store.h"
+#include "core/probe/worker_harness.h"
 
 namespace {
 

@@ -19,8 +19,8 @@ set(CPACK_PACKAGE_EXECUTABLES quorix-net-check "Quorix network check")
 set(CPACK_NSIS_DISPLAY_NAME "Quorix network check")
 set(CPACK_NSIS_PACKAGE_NAME "Quorix network check")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\quorix-net-check.exe")
-set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/src/win32_app/quorix-net-check.ico)
-set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/src/win32_app/quorix-net-check.ico)
+set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/src/win32/app/quorix-net-check.ico)
+set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/src/win32/app/quorix-net-check.ico)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The programs are 64-bit, so is the installer (Debian's NSIS carries the
 # amd64-unicode stubs), installing into the 64-bit Program Files.
@@ -32,8 +32,8 @@ include(CPack)
 # its own, looked at, and uninstalled (the package target makes it first).
 if(QNC_WITH_TESTS)
   add_test(NAME wine_installer
-    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/win32_app/wine_x_session.sh
-            bash ${PROJECT_SOURCE_DIR}/tests/win32_app/installer_check.sh
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/win32/app/wine_x_session.sh
+            bash ${PROJECT_SOURCE_DIR}/tests/win32/app/installer_check.sh
             ${CMAKE_BINARY_DIR}/${QNC_PACKAGE_FILE_NAME}.exe)
   set_tests_properties(wine_installer PROPERTIES
     LABELS wine-gui TIMEOUT 600 SKIP_RETURN_CODE 77 RUN_SERIAL ON

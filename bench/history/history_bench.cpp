@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "probe/dns_responder.h"
-#include "probe/probe_session.h"
-#include "probe/row_statistics.h"
-#include "probe/row_update.h"
-#include "probe/worker_harness.h"
+#include "core/probe/dns_responder.h"
+#include "core/probe/probe_session.h"
+#include "core/probe/row_statistics.h"
+#include "core/probe/row_update.h"
+#include "core/probe/worker_harness.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 # Usage: bench/history/history_bench.sh [PASSES] [PATH-TO-quorix-probe] [PARALLEL]
 set -euo pipefail
 passes=${1:-3700}
-probe=${2:-build/bench/src/cli/quorix-probe}
+probe=${2:-build/bench/src/cli/app/quorix-probe}
 parallel=${3:-64}
 [ "$(id -u)" -eq 0 ] || { echo "needs root (network namespaces, raw ICMP, dnsmasq on port 53)"; exit 1; }
 [ -x "$probe" ] || { echo "no $probe: cmake --preset bench && cmake --build --preset bench"; exit 1; }

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
+#include "qt/app/main_window.h"
 
 namespace {
 

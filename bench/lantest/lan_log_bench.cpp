@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "lantest/lan_log_store.h"
-#include "lantest/log_lines.h"
+#include "core/lantest/lan_log_store.h"
+#include "core/lantest/log_lines.h"
 
 #ifdef QNC_LAN_LOG_VIEW_BENCH
 #include <QApplication>
 #include <QPlainTextEdit>
 
-#include "lan_dialog/lan_log_view.h"
+#include "qt/lan/lan_log_view.h"
 #endif
 
 namespace {

@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "lantest/lan_log.h"
-#include "lantest/lan_log_store.h"
-#include "lantest/lan_test_controller.h"
-#include "lantest/lan_test_state.h"
+#include "core/lantest/lan_log.h"
+#include "core/lantest/lan_log_store.h"
+#include "core/lantest/lan_test_controller.h"
+#include "core/lantest/lan_test_state.h"
 
 namespace {
 

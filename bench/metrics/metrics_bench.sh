@@ -8,7 +8,7 @@
 # Needs root. Usage: bench/metrics/metrics_bench.sh [SECONDS] [PATH-TO-quorix-probe]
 set -euo pipefail
 seconds=${1:-60}
-probe=${2:-build/bench/src/cli/quorix-probe}
+probe=${2:-build/bench/src/cli/app/quorix-probe}
 [ "$(id -u)" -eq 0 ] || { echo "needs root (network namespace, raw ICMP)"; exit 1; }
 [ -x "$probe" ] || { echo "no $probe: cmake --preset bench && cmake --build --preset bench"; exit 1; }
 probe=$(realpath "$probe")

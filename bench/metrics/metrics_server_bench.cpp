@@ -19,9 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include "metrics/http_exchange.h"
-#include "metrics/metrics_server.h"
-#include "metrics/probe_metrics.h"
+#include "cli/metrics/http_exchange.h"
+#include "cli/metrics/metrics_server.h"
+#include "cli/metrics/probe_metrics.h"
 
 namespace {
 

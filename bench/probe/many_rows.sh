@@ -7,17 +7,17 @@
 # never answers: silent pings and connects go there; a DNS stand-in on
 # 127.0.0.1 answers the names starting with "live" and ignores the others.
 #   bench/probe/many_rows.sh [ROWS] [PARALLEL]
-#   QUORIX_PROBE=path/to/quorix-probe          (default build/bench/src/cli/quorix-probe)
+#   QUORIX_PROBE=path/to/quorix-probe          (default build/bench/src/cli/app/quorix-probe)
 set -euo pipefail
 rows=${1:-5000}
 parallel=${2:-64}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-probe=${QUORIX_PROBE:-$root/build/bench/src/cli/quorix-probe}
+probe=${QUORIX_PROBE:-$root/build/bench/src/cli/app/quorix-probe}
 [ -x "$probe" ] || { echo "no quorix-probe at $probe (cmake --preset bench && cmake --build --preset bench)" >&2; exit 1; }
 command -v python3 >/dev/null || { echo "python3 is missing: benchmark skipped"; exit 0; }
 if [ -z "${QNC_BENCH_NAMESPACE:-}" ]; then
-  exec env QNC_BENCH_NAMESPACE=1 "$root/tests/probe/silent_loopback.sh" bash "$0" "$@"
+  exec env QNC_BENCH_NAMESPACE=1 "$root/tests/core/probe/silent_loopback.sh" bash "$0" "$@"
 fi
 
 work=$(mktemp -d)

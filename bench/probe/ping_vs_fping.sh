@@ -7,12 +7,12 @@
 # Runs in a network namespace of its own (no root needed) where 127.1.0.0/16
 # never answers; nothing leaves the machine.
 #   bench/probe/ping_vs_fping.sh [ROUNDS]      (from the source tree; default 5)
-#   QUORIX_PROBE=path/to/quorix-probe          (default build/bench/src/cli/quorix-probe)
+#   QUORIX_PROBE=path/to/quorix-probe          (default build/bench/src/cli/app/quorix-probe)
 set -euo pipefail
 rounds=${1:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-probe=${QUORIX_PROBE:-$root/build/bench/src/cli/quorix-probe}
+probe=${QUORIX_PROBE:-$root/build/bench/src/cli/app/quorix-probe}
 
 if ! command -v fping >/dev/null; then
   echo "fping is not installed: benchmark skipped (apt-get install fping)"
@@ -20,7 +20,7 @@ if ! command -v fping >/dev/null; then
 fi
 [ -x "$probe" ] || { echo "no quorix-probe at $probe (cmake --preset bench && cmake --build --preset bench)" >&2; exit 1; }
 if [ -z "${QNC_BENCH_NAMESPACE:-}" ]; then
-  exec env QNC_BENCH_NAMESPACE=1 "$root/tests/probe/silent_loopback.sh" bash "$0" "$@"
+  exec env QNC_BENCH_NAMESPACE=1 "$root/tests/core/probe/silent_loopback.sh" bash "$0" "$@"
 fi
 
 hosts=()

@@ -20,7 +20,7 @@
 
 #include "child_processes.h"
 #include "page_server.h"
-#include "web/show_bubg_dlg.h"
+#include "qt/web/show_bubg_dlg.h"
 
 namespace {
 

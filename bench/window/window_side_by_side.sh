@@ -12,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "needs root (network namespace)"; exit 1; }
-export QNC_OURS=$(realpath "${1:-$root/build/release/src/app/quorix-net-check}")
+export QNC_OURS=$(realpath "${1:-$root/build/release/src/qt/app/quorix-net-check}")
 export QNC_BARE=$(realpath "${2:-$root/build/release/bench/window/bench_bare_table_window}")
 export QNC_ROUNDS="${3:-5}" QNC_SETTLE="${4:-3}"
 

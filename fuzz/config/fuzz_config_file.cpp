@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "config/config_file.h"
+#include "core/config/config_file.h"
 
 namespace {
 

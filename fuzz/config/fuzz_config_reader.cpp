@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "config/config_file.h"
-#include "config/text_encoding.h"
+#include "core/config/config_file.h"
+#include "core/config/text_encoding.h"
 
 namespace {
 

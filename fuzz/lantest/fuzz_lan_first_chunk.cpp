@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "lantest/lan_stream.h"
-#include "lantest/lan_test_state.h"
+#include "core/lantest/lan_stream.h"
+#include "core/lantest/lan_test_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> received(data, size);

@@ -10,9 +10,9 @@
 #include <optional>
 #include <span>
 
-#include "lantest/lan_stream.h"
-#include "lantest/lan_test_state.h"
-#include "lantest/server_connection.h"
+#include "core/lantest/lan_stream.h"
+#include "core/lantest/lan_test_state.h"
+#include "core/lantest/server_connection.h"
 
 namespace {
 

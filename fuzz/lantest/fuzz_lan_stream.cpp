@@ -13,13 +13,13 @@
 #include <sstream>
 #include <thread>
 
-#include "lantest/connection_limits.h"
-#include "lantest/lan_engine_context.h"
-#include "lantest/lan_log.h"
-#include "lantest/lan_log_store.h"
-#include "lantest/lan_test_state.h"
-#include "lantest/log_lines.h"
-#include "lantest/server_engine.h"
+#include "core/lantest/connection_limits.h"
+#include "core/lantest/lan_engine_context.h"
+#include "core/lantest/lan_log.h"
+#include "core/lantest/lan_log_store.h"
+#include "core/lantest/lan_test_state.h"
+#include "core/lantest/log_lines.h"
+#include "core/lantest/server_engine.h"
 #include "platform/ipv4.h"
 #include "platform/tcp_socket.h"
 #include "platform/ticks.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "probe/dns_client.h"
+#include "core/probe/dns_client.h"
 
 namespace {
 

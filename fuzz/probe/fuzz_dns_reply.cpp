@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "probe/dns_client.h"
+#include "core/probe/dns_client.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> reply(data, size);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "probe/host_port.h"
+#include "core/probe/host_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "probe/icmp_probe.h"
+#include "core/probe/icmp_probe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

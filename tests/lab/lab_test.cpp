@@ -12,15 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "cli/run_probe.h"
+#include "cli/app/run_probe.h"
 #include "platform/icmp_socket.h"
 #include "platform/ip_config.h"
 #include "platform/ipv4.h"
-#include "probe/dns_worker.h"
-#include "probe/game_worker.h"
-#include "probe/ping_worker.h"
-#include "probe/table_store.h"
-#include "probe/worker_harness.h"
+#include "core/probe/dns_worker.h"
+#include "core/probe/game_worker.h"
+#include "core/probe/ping_worker.h"
+#include "core/probe/table_store.h"
+#include "core/probe/worker_harness.h"
 
 namespace qnc {
 namespace {

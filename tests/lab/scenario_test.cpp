@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "diagnosis/diagnosis.h"
-#include "diagnosis/network_state_of_tables.h"
+#include "core/diagnosis/diagnosis.h"
+#include "core/diagnosis/network_state_of_tables.h"
 #include "platform/icmp_socket.h"
 #include "platform/tcp_socket.h"
-#include "probe/dns_responder.h"
-#include "probe/probe_session.h"
+#include "core/probe/dns_responder.h"
+#include "core/probe/probe_session.h"
 
 namespace qnc {
 namespace {

@@ -1,9 +1,0 @@
-#include "probe/probe_table.h"
-
-namespace qnc {
-
-void ResetCounters(ProbeTable& table) {
-  table.ForEachRowCounters([](RowCounters& counters) { counters.Reset(); });
-}
-
-}  // namespace qnc

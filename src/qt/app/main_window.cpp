@@ -1,0 +1,214 @@
+#include "qt/app/main_window.h"
+
+#include <QCursor>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <algorithm>
+
+#include "qt/app/app_images.h"
+#include "qt/app/config_file_location.h"
+#include "qt/app/menus.h"
+#include "qt/app/ping_permission_notice.h"
+#include "qt/app/report_view.h"
+#include "core/gpu/gpu_worker.h"
+#include "platform/ip_config.h"
+#include "core/probe/dns_worker.h"
+#include "views/templates/control_ids.h"
+#include "views/templates/window_templates.h"
+
+namespace qnc {
+
+namespace {
+
+constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGameTable};
+
+// What is wrong with the server box's text, or nothing when it names a server.
+QString ServerBoxProblem(const QString& text) {
+  if (DnsServerAddress(text.toStdString())) return {};
+  const QString what =
+      text.isEmpty() ? QStringLiteral("“dns服务器：”是空的") : QStringLiteral("“%1”不是完整的 IPv4 地址").arg(text);
+  return what + QStringLiteral("，DNS 表暂不查询；填入 DNS 服务器的地址（例如 114.114.114.114）后继续。");
+}
+
+}  // namespace
+
+CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent),
+      options_(std::move(options)),
+      session_(options_),
+      ui_(
+          *this, [this](TableKind kind) { return SelectionMark(kind); }, options_.lanTest),
+      commands_(session_, ui_, options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
+  OnInitDialog();
+  NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
+}
+
+CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
+  // All four hear the request before the first join waits.
+  session_.RequestStop();
+  gpuThread_.RequestStop();
+  session_.StopAndJoin();
+  gpuThread_.StopAndJoin();
+  session_.DnsServer().SetChangedListener(nullptr);
+  for (const TableKind kind : kAllTables) session_.SetRowEditor(kind, nullptr);
+  gpuCount_.SetChangedListener(nullptr);
+  gpuUsage_.SetChangedListener(nullptr);
+  // The controls outlive this object's members; nothing they still emit while
+  // they go may reach it.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
+void CQUORIX_NET_CHECKDlg::OnInitDialog() {
+  // A program cannot add items to the system menu that the window manager
+  // draws here, so the About box opens from its button only.
+  setWindowIcon(AppIcon());
+
+  history_ = std::make_unique<HistoryWindows>(*this, session_, FindGatewayAddress(options_.routeTablePath));
+  for (const TableKind kind : kAllTables) SetUpTable(kind);
+  FillRows();
+  ConnectControls();
+  ConnectGpuLabels();
+
+  // The fixed file replaces the default rows of the tables it holds.
+  commands_.LoadFixedFile();
+
+  if (options_.startWorkers) StartWorkers();
+  // Keyboard focus stays with the first control in tab order, the ping table.
+}
+
+void CQUORIX_NET_CHECKDlg::SetUpTable(TableKind kind) {
+  auto model = std::make_unique<ProbeTableModel>(Table(kind));
+  SetUpReportView(View(kind), *model);
+  // Rows the session adds or removes from now on go through the model, so
+  // the view hears of them.
+  session_.SetRowEditor(kind, model.get());
+  history_->WatchRowRemovals(kind, *model);
+  models_[kind] = std::move(model);
+}
+
+void CQUORIX_NET_CHECKDlg::FillRows() {
+  if (options_.defaultRows) session_.AddDefaultRows();
+  const PerTable<const std::vector<std::string>*> extra{&options_.dnsRows, &options_.pingRows, &options_.gameRows};
+  for (const TableKind kind : kAllTables) session_.AppendRows(kind, *extra[kind]);
+}
+
+void CQUORIX_NET_CHECKDlg::ConnectControls() {
+  ConnectButton(id::kConfirmDnsButton, &WindowCommands::RetestDns);
+  ConnectButton(id::kRetestPingButton, &WindowCommands::RetestPing);
+  ConnectButton(id::kRetestDnsButton, &WindowCommands::RetestDns);
+  ConnectButton(id::kExportButton, &WindowCommands::ExportConfig);
+  ConnectButton(id::kImportButton, &WindowCommands::ImportConfig);
+  connect(ControlAs<QPushButton>(id::kAboutButton), &QPushButton::clicked, this, &CQUORIX_NET_CHECKDlg::OnAbout);
+  connect(ControlAs<QPushButton>(id::kPubgButton), &QPushButton::clicked, this, &CQUORIX_NET_CHECKDlg::OnPubgPage);
+  connect(ControlAs<QPushButton>(id::kLolStatusButton), &QPushButton::clicked, this,
+          &CQUORIX_NET_CHECKDlg::OnLolStatusPage);
+  ConnectMainMenuBar(*findChildren<QMenuBar*>().front(), commands_, [this] { history_->OpenDiagnosis(); });
+  for (const TableKind kind : kAllTables) {
+    connect(&View(kind), &QWidget::customContextMenuRequested, this,
+            [this, kind](const QPoint& position) { OnTableRightClick(kind, position); });
+    connect(&View(kind), &QAbstractItemView::doubleClicked, this,
+            [this, kind](const QModelIndex& index) { history_->OpenRowDetails(kind, index.row()); });
+  }
+  // The diagnosis names the fastest DNS server: each look-up counts for the
+  // server the box names as it ends (on the DNS worker's thread).
+  session_.SetSampleListener(
+      [history = history_.get()](TableKind table, RowId, const std::string&, const Sample& sample) {
+        if (table == TableKind::kDns) history->RecordDnsSample(sample);
+      });
+  connect(&DnsServerEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+    commands_.DnsServerEdited(text.toStdString());
+    MarkServerBox(text);
+  });
+  session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
+}
+
+void CQUORIX_NET_CHECKDlg::MarkServerBox(const QString& text) {
+  // The box turns red and says why, and so does every DNS row, whose figures
+  // stand still until the box names a server again.
+  const QString problem = ServerBoxProblem(text);
+  QLineEdit& edit = DnsServerEdit();
+  QPalette palette = edit.parentWidget()->palette();
+  if (!problem.isEmpty()) palette.setColor(QPalette::Base, QColor::fromRgba(kInvalidServerBoxColour));
+  edit.setPalette(palette);
+  edit.setToolTip(problem);
+  Model(TableKind::kDns).SetRowToolTip(problem);
+}
+
+void CQUORIX_NET_CHECKDlg::ConnectButton(int id, void (WindowCommands::*command)()) {
+  connect(ControlAs<QPushButton>(id), &QPushButton::clicked, this, [this, command] { (commands_.*command)(); });
+}
+
+void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
+  // Both labels start as "0" and keep their text until a reading succeeds.
+  gpuCount_.StoreText("0");
+  gpuUsage_.StoreText("0");
+  gpuCount_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuCountLabel, text); });
+  gpuUsage_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuUsageLabel, text); });
+}
+
+void CQUORIX_NET_CHECKDlg::ShowOnLabel(int id, const std::string& text) {
+  // On the GPU worker's thread: the label is the GUI thread's, so the text
+  // travels there in a queued call (one every few seconds).
+  workerCalls_->Post([this, id, shown = QString::fromStdString(text)] { ControlAs<QLabel>(id)->setText(shown); });
+}
+
+void CQUORIX_NET_CHECKDlg::StartWorkers() {
+  // In this order: the three probe workers, then the GPU worker.
+  session_.Start();
+  gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_, options_.gpu);
+  gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
+}
+
+bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) {
+  using std::chrono::milliseconds;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  session_.RequestStop();
+  gpuThread_.RequestStop();
+  const bool probesEnded = session_.StopWithin(limit);
+  const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+  const bool gpuEnded = gpuThread_.StopWithin(std::max(left, milliseconds(0)));
+  return probesEnded && gpuEnded;
+}
+
+QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const { return *ControlAs<QTableView>(kTableControlIds[kind]); }
+
+QLineEdit& CQUORIX_NET_CHECKDlg::DnsServerEdit() const { return *ControlAs<QLineEdit>(id::kDnsServerEdit); }
+
+int CQUORIX_NET_CHECKDlg::SelectionMark(TableKind kind) const {
+  const QItemSelectionModel* selection = View(kind).selectionModel();
+  const QModelIndex current = selection->currentIndex();
+  // A view makes its first row current when it takes the focus, without
+  // selecting it; only a selected current row marks the user's choice.
+  if (!current.isValid() || !selection->isRowSelected(current.row(), {})) return -1;
+  return current.row();
+}
+
+void CQUORIX_NET_CHECKDlg::OnTableRightClick(TableKind table, const QPoint& /*position*/) {
+  // Opens wherever the click lands, on a row or below the last one.
+  const std::unique_ptr<QMenu> menu = BuildTableMenu(table, this, commands_);
+  menu->exec(QCursor::pos());
+}
+
+void CQUORIX_NET_CHECKDlg::accept() {}
+
+void CQUORIX_NET_CHECKDlg::OnWorkerSetServerText() {
+  // On the DNS worker's thread: the box is the GUI thread's, so the new text
+  // travels there in a queued call, at most one pending at a time.
+  if (serverTextPending_.exchange(true)) return;
+  workerCalls_->Post([this] { ShowWorkerServerText(); });
+}
+
+void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
+  serverTextPending_.store(false);
+  const QString text = QString::fromStdString(session_.DnsServer().Text());
+  QLineEdit& edit = DnsServerEdit();
+  if (edit.text() != text) edit.setText(text);
+  MarkServerBox(text);  // also when the system names no server and the box stays empty
+}
+
+}  // namespace qnc

@@ -1,0 +1,296 @@
+#include "win32/app/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/config/config_file.h"
+#include "views/templates/control_ids.h"
+#include "views/templates/menu_templates.h"
+#include "views/templates/page_addresses.h"
+#include "views/templates/window_templates.h"
+#include "win32/app/about_box.h"
+#include "win32/app/resource_ids.h"
+#include "win32/app/window_messages.h"
+#include "win32/widgets/menu_handles.h"
+#include "win32/widgets/wide_text.h"
+
+namespace qnc {
+
+namespace {
+
+// How long the end of the window waits for the workers; a worker still in a
+// blocking call after that ends with the process.
+constexpr std::chrono::milliseconds kWorkerStopLimit{3000};
+
+const MenuTemplate& TableMenu(TableKind kind) {
+  switch (kind) {
+    case TableKind::kDns:
+      return DnsTableMenuTemplate();
+    case TableKind::kPing:
+      return PingTableMenuTemplate();
+    case TableKind::kGame:
+      break;
+  }
+  return GameTableMenuTemplate();
+}
+
+HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), 0));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath)
+    : TemplateDialog(MainDialogTemplate()),
+      resources_(resources),
+      startupConfigPath_(std::move(startupConfigPath)),
+      session_(sessionOptions_),
+      lists_(session_),
+      ui_(
+          resources, [this] { return Handle(); }, [this](TableKind kind) { return lists_.SelectionMark(kind); }),
+      commands_(session_, ui_, std::move(fixedConfigPath)) {}
+
+MainWindow::~MainWindow() {
+  StopWorkers();
+  if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+}
+
+void MainWindow::OnInitDialog() {
+  SetIcons();
+  AddAboutToSystemMenu();
+  tray_ = std::make_unique<TrayIcon>(Handle(), resources_);
+  session_.AddDefaultRows();
+  // The file replaces the default rows of the tables it holds.
+  session_.ApplyConfig(ReadConfig(startupConfigPath_));
+  lists_.Attach(Handle());
+  ListenToWorkers();
+  StartWorkers();
+}
+
+void MainWindow::SetIcons() {
+  bigIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXICON, SM_CYICON);
+  smallIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXSMICON, SM_CYSMICON);
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+void MainWindow::AddAboutToSystemMenu() {
+  HMENU menu = GetSystemMenu(Handle(), FALSE);
+  if (menu == nullptr) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, id::kAboutSystemCommand, Utf16(kAboutSystemMenuText).c_str());
+}
+
+void MainWindow::ListenToWorkers() {
+  HWND window = Handle();
+  session_.DnsServer().SetChangedListener([this, window](const std::string&) {
+    // On the DNS worker's thread: at most one notice waits at a time.
+    if (!serverTextPending_.exchange(true)) PostMessageW(window, message::kServerTextChanged, 0, 0);
+  });
+  // Both labels start as "0" and keep their text until a reading succeeds.
+  gpuCount_.StoreText("0");
+  gpuUsage_.StoreText("0");
+  gpuCount_.SetChangedListener(
+      [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuCountLabel, 0); });
+  gpuUsage_.SetChangedListener(
+      [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuUsageLabel, 0); });
+}
+
+void MainWindow::StartWorkers() {
+  // In this order: the three probe workers, then the GPU worker.
+  session_.Start();
+  gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_);
+  gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
+}
+
+void MainWindow::StopWorkers() {
+  if (workersStopped_) return;
+  workersStopped_ = true;
+  const auto deadline = std::chrono::steady_clock::now() + kWorkerStopLimit;
+  // All four hear the request before the first wait.
+  session_.RequestStop();
+  gpuThread_.RequestStop();
+  const bool probesEnded = session_.StopWithin(kWorkerStopLimit);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  const bool gpuEnded = gpuThread_.StopWithin(std::max(left, std::chrono::milliseconds(0)));
+  if (!probesEnded || !gpuEnded) {
+    // A worker stuck in a system call must not keep the program alive.
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+  lists_.Detach();
+  session_.DnsServer().SetChangedListener(nullptr);
+  gpuCount_.SetChangedListener(nullptr);
+  gpuUsage_.SetChangedListener(nullptr);
+}
+
+void MainWindow::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
+  (commands_.*command)(kind);
+  if (command == &WindowCommands::DeleteSelectedRow) lists_.ClearSelection(kind);
+  lists_.SyncAll();
+}
+
+void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
+  switch (id) {
+    case id::kAddDomain:
+      return RunTableCommand(&WindowCommands::AddRow, TableKind::kDns);
+    case id::kDeleteDomain:
+      return RunTableCommand(&WindowCommands::DeleteSelectedRow, TableKind::kDns);
+    case id::kAddPing:
+      return RunTableCommand(&WindowCommands::AddRow, TableKind::kPing);
+    case id::kDeletePing:
+      return RunTableCommand(&WindowCommands::DeleteSelectedRow, TableKind::kPing);
+    case id::kAddGameServer:
+      return RunTableCommand(&WindowCommands::AddRow, TableKind::kGame);
+    case id::kDeleteGameServer:
+      return RunTableCommand(&WindowCommands::DeleteSelectedRow, TableKind::kGame);
+    case id::kConfirmDnsButton:
+    case id::kRetestDnsButton:
+      return commands_.RetestDns();
+    case id::kRetestPingButton:
+      return commands_.RetestPing();
+    case id::kDnsServerEdit:
+      // Every change of the box, typed or set by the worker, restarts the DNS counters.
+      if (notifyCode == EN_CHANGE) commands_.DnsServerEdited(ControlText(id::kDnsServerEdit));
+      return;
+    case id::kAboutButton:
+      return RunAboutBox(Handle(), resources_);
+    case id::kPubgButton:
+      return OpenPage(kPubgPageAddress);
+    case id::kLolStatusButton:
+      return OpenPage(kLolStatusPageAddress);
+    case id::kExportButton:
+      return commands_.ExportConfig();
+    case id::kImportButton:
+      commands_.ImportConfig();
+      return lists_.SyncAll();
+    case id::kLanServer:
+      return commands_.OpenLanServer();
+    case id::kLanClient:
+      return commands_.OpenLanClient();
+    case id::kOk:
+      return;  // Enter does nothing in this window
+    case id::kCancel:
+      // Esc, or the tray menu's item: the end of the program. The workers
+      // stop while the window still exists, so nothing they post is lost on
+      // a window that is gone.
+      StopWorkers();
+      if (tray_ != nullptr) tray_->Remove();
+      return End(id::kCancel);
+    default:
+      TemplateDialog::OnCommand(id, notifyCode, control);
+  }
+}
+
+std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case message::kCellsChanged:
+      if (wParam < kAllTables.size()) lists_.OnCellsChanged(kAllTables[wParam]);
+      return 0;
+    case message::kServerTextChanged:
+      ShowWorkerServerText();
+      return 0;
+    case message::kGpuTextChanged: {
+      const int label = static_cast<int>(wParam);
+      SetControlText(label, (label == id::kGpuCountLabel ? gpuCount_ : gpuUsage_).Text());
+      return 0;
+    }
+    case message::kTrayNotify:
+      // Shares its number with DM_SETDEFID: only the icon's own id is ours.
+      if (wParam != static_cast<WPARAM>(id::kTrayIcon)) return std::nullopt;
+      OnTrayNotify(lParam);
+      return 0;
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(wParam)) return 0;
+      return std::nullopt;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      bool handled = false;
+      OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result, handled);
+      if (handled) return result;
+      return std::nullopt;
+    }
+    case WM_SIZE:
+      // Back from minimised by the user while the icon waited for a task
+      // bar: the window is here again, so the icon is no longer wanted.
+      if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) && tray_ != nullptr && tray_->Wanted() &&
+          IsWindowVisible(Handle()) != FALSE) {
+        tray_->Remove();
+      }
+      return std::nullopt;
+    case WM_DESTROY:
+      StopWorkers();
+      if (tray_ != nullptr) tray_->Remove();
+      return std::nullopt;
+    default:
+      if (message == taskbarCreated_ && tray_ != nullptr) tray_->OnTaskbarCreated();
+      return std::nullopt;
+  }
+}
+
+bool MainWindow::OnSysCommand(WPARAM command) {
+  if ((command & 0xFFF0) == static_cast<WPARAM>(id::kAboutSystemCommand)) {
+    RunAboutBox(Handle(), resources_);
+    return true;
+  }
+  if (command == SC_CLOSE) {
+    // The close box puts the window into the notification area; only the
+    // cancel command ends it. Without a task bar to take the icon (Explorer
+    // not running) a hidden window could not be brought back: it is
+    // minimised instead, and the icon still goes in once a task bar comes.
+    ShowWindow(Handle(), tray_->Add() ? SW_HIDE : SW_MINIMIZE);
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::OnTrayNotify(LPARAM mouseEvent) {
+  if (mouseEvent == WM_LBUTTONDBLCLK) {
+    // Back as it was: normal, active and where it stood.
+    ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(Handle());
+    tray_->Remove();
+  } else if (mouseEvent == WM_RBUTTONUP) {
+    // The save comes first and reports nothing: the menu opens either way.
+    commands_.SaveFixedFile();
+    lists_.SyncAll();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ShowPopupMenu(TrayMenuTemplate(), Handle(), cursor, TPM_LEFTALIGN | TPM_LEFTBUTTON);
+  }
+}
+
+void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
+  TableKind kind{};
+  if (!TableLists::KindOfControl(static_cast<int>(header.idFrom), kind)) return;
+  if (header.code == LVN_GETDISPINFOW) {
+    lists_.FillDisplayInfo(kind, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+    handled = true;
+  } else if (header.code == static_cast<UINT>(NM_RCLICK)) {
+    // Opens wherever the click lands, on a row or below the last one.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ShowPopupMenu(TableMenu(kind), Handle(), cursor, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+    handled = true;
+  }
+  result = 0;
+}
+
+void MainWindow::ShowWorkerServerText() {
+  serverTextPending_.store(false);
+  const std::string text = session_.DnsServer().Text();
+  // A change of the box restarts the DNS counters, as a typed one does.
+  if (ControlText(id::kDnsServerEdit) != text) SetControlText(id::kDnsServerEdit, text);
+}
+
+void MainWindow::OpenPage(const char* address) {
+  // No embedded browser here: the page opens in the user's default browser.
+  ShellExecuteW(Handle(), L"open", Utf16(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace qnc

@@ -1,0 +1,40 @@
+#include "win32/app/win32_ui_services.h"
+
+#include "views/templates/control_ids.h"
+#include "views/templates/window_templates.h"
+#include "win32/app/config_location.h"
+#include "win32/app/input_box.h"
+#include "win32/app/lan_test_window.h"
+#include "win32/widgets/wide_text.h"
+
+namespace qnc {
+
+Win32UiServices::Win32UiServices(HINSTANCE resources, std::function<HWND()> owner,
+                                 std::function<int(TableKind)> selectedRow)
+    : resources_(resources), owner_(std::move(owner)), selectedRow_(std::move(selectedRow)) {}
+
+std::optional<NewRow> Win32UiServices::AskNewRow(TableKind table) {
+  // The DNS and ping tables share the one-field box; the game table's box
+  // also asks for a description.
+  InputBox box(table == TableKind::kGame ? GameServerDialogTemplate() : AddHostDialogTemplate());
+  if (box.RunModal(owner_(), resources_) != id::kOk) return std::nullopt;
+  return NewRow{box.Target(), box.Description()};
+}
+
+int Win32UiServices::SelectedRow(TableKind table) const { return selectedRow_(table); }
+
+std::optional<std::string> Win32UiServices::ChooseFileToSave() { return ChooseConfigFileToSave(owner_()); }
+
+std::optional<std::string> Win32UiServices::ChooseFileToOpen() { return ChooseConfigFileToOpen(owner_()); }
+
+void Win32UiServices::ShowWarning(const std::string& text) {
+  MessageBoxW(owner_(), Utf16(text).c_str(), Utf16(kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void Win32UiServices::RunLanTest(std::string_view preset) {
+  // A new window for each opening, gone (with every test thread) once it closes.
+  LanTestWindow window{std::string(preset)};
+  window.RunModal(owner_(), resources_);
+}
+
+}  // namespace qnc
