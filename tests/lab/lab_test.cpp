@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "cli/app/run_probe.h"
-#include "platform/icmp_socket.h"
-#include "platform/ip_config.h"
-#include "platform/ipv4.h"
 #include "core/probe/dns_worker.h"
 #include "core/probe/game_worker.h"
 #include "core/probe/ping_worker.h"
 #include "core/probe/table_store.h"
 #include "core/probe/worker_harness.h"
+#include "platform/icmp_socket.h"
+#include "platform/ip_config.h"
+#include "platform/ipv4.h"
 
 namespace qnc {
 namespace {

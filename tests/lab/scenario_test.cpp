@@ -18,10 +18,10 @@
 
 #include "core/diagnosis/diagnosis.h"
 #include "core/diagnosis/network_state_of_tables.h"
-#include "platform/icmp_socket.h"
-#include "platform/tcp_socket.h"
 #include "core/probe/dns_responder.h"
 #include "core/probe/probe_session.h"
+#include "platform/icmp_socket.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/app/cli_options.h"
-#include "platform/ip_config.h"
 #include "core/probe/probe_session.h"
+#include "platform/ip_config.h"
 
 namespace qnc {
 

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <thread>
 
-#include "core/config/config_file.h"
 #include "cli/metrics/metrics_server.h"
 #include "cli/metrics/probe_metrics.h"
-#include "platform/ip_config.h"
+#include "core/config/config_file.h"
 #include "core/probe/failure_reason.h"
 #include "core/probe/sample.h"
+#include "platform/ip_config.h"
 
 namespace qnc {
 

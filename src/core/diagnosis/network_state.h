@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/probe/failure_reason.h"
 #include "core/model/table_kind.h"
+#include "core/probe/failure_reason.h"
 
 namespace qnc {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/tcp_socket.h"
 #include "core/probe/in_flight.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 

@@ -6,9 +6,9 @@
 #include <span>
 #include <stop_token>
 
+#include "core/probe/probe_outcome.h"
 #include "platform/ipv4.h"
 #include "platform/ticks.h"
-#include "core/probe/probe_outcome.h"
 
 namespace qnc {
 

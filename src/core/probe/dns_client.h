@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/probe/failure_reason.h"
 #include "platform/ipv4.h"
 #include "platform/udp_socket.h"
-#include "core/probe/failure_reason.h"
 
 namespace qnc {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/udp_socket.h"
 #include "core/probe/in_flight.h"
+#include "platform/udp_socket.h"
 
 namespace qnc {
 

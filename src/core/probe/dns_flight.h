@@ -8,10 +8,10 @@
 #include <stop_token>
 #include <string>
 
-#include "platform/ipv4.h"
-#include "platform/ticks.h"
 #include "core/probe/dns_client.h"
 #include "core/probe/probe_outcome.h"
+#include "platform/ipv4.h"
+#include "platform/ticks.h"
 
 namespace qnc {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ip_config.h"
-#include "platform/ipv4.h"
 #include "core/model/text_field.h"
 #include "core/probe/coordination.h"
 #include "core/probe/probe_table.h"
 #include "core/probe/worker_options.h"
+#include "platform/ip_config.h"
+#include "platform/ipv4.h"
 
 namespace qnc {
 

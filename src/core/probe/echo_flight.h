@@ -7,12 +7,12 @@
 #include <span>
 #include <stop_token>
 
-#include "platform/icmp_socket.h"
-#include "platform/ipv4.h"
-#include "platform/ticks.h"
 #include "core/probe/icmp_probe.h"
 #include "core/probe/in_flight.h"
 #include "core/probe/probe_outcome.h"
+#include "platform/icmp_socket.h"
+#include "platform/ipv4.h"
+#include "platform/ticks.h"
 
 namespace qnc {
 

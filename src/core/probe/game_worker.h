@@ -1,11 +1,11 @@
 #pragma once
 #include <stop_token>
 
-#include "platform/tcp_socket.h"
 #include "core/probe/coordination.h"
 #include "core/probe/host_resolver.h"
 #include "core/probe/probe_table.h"
 #include "core/probe/worker_options.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/probe/failure_reason.h"
 #include "platform/ipv4.h"
 #include "platform/resolve.h"
-#include "core/probe/failure_reason.h"
 
 namespace qnc {
 

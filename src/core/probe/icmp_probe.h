@@ -9,10 +9,10 @@
 #include <string_view>
 #include <utility>
 
+#include "core/probe/probe_outcome.h"
 #include "platform/icmp_socket.h"
 #include "platform/ipv4.h"
 #include "platform/ticks.h"
-#include "core/probe/probe_outcome.h"
 
 namespace qnc {
 

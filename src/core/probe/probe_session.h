@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "core/config/config_file.h"
-#include "platform/ip_config.h"
+#include "core/model/table_kind.h"
 #include "core/model/text_field.h"
-#include "platform/thread_group.h"
 #include "core/probe/coordination.h"
 #include "core/probe/dns_worker.h"
 #include "core/probe/game_worker.h"
 #include "core/probe/ping_worker.h"
-#include "core/model/table_kind.h"
 #include "core/probe/table_store.h"
+#include "platform/ip_config.h"
+#include "platform/thread_group.h"
 
 namespace qnc {
 

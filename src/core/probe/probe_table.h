@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/probe/row_counters.h"
 #include "core/model/table_kind.h"
+#include "core/probe/row_counters.h"
 
 namespace qnc {
 

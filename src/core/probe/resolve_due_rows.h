@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ipv4.h"
 #include "core/probe/host_resolver.h"
 #include "core/probe/probe_table.h"
 #include "core/probe/sample_listener.h"
 #include "core/probe/worker_loop.h"
+#include "platform/ipv4.h"
 
 namespace qnc {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ipv4.h"
 #include "core/probe/probe_outcome.h"
 #include "core/probe/probe_table.h"
 #include "core/probe/sample.h"
 #include "core/probe/sample_listener.h"
+#include "platform/ipv4.h"
 
 namespace qnc {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "core/config/text_encoding.h"
-#include "platform/local_time.h"
 #include "core/probe/table_schema.h"
+#include "platform/local_time.h"
 
 namespace qnc {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/probe/sample.h"
 #include "core/model/table_kind.h"
+#include "core/probe/sample.h"
 
 namespace qnc {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/stop_sleep.h"
 #include "core/probe/probe_table.h"
 #include "core/probe/worker_options.h"
+#include "platform/stop_sleep.h"
 
 namespace qnc {
 

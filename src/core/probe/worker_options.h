@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/ticks.h"
 #include "core/probe/sample_listener.h"
+#include "platform/ticks.h"
 
 namespace qnc {
 

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "core/diagnosis/dns_server_tally.h"
+#include "core/probe/probe_session.h"
 #include "qt/history/diagnosis_window.h"
 #include "qt/history/row_details_window.h"
-#include "core/probe/probe_session.h"
 
 class QAbstractItemModel;
 class QWidget;

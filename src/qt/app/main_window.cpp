@@ -10,14 +10,14 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "core/gpu/gpu_worker.h"
+#include "core/probe/dns_worker.h"
+#include "platform/ip_config.h"
 #include "qt/app/app_images.h"
 #include "qt/app/config_file_location.h"
 #include "qt/app/menus.h"
 #include "qt/app/ping_permission_notice.h"
 #include "qt/app/report_view.h"
-#include "core/gpu/gpu_worker.h"
-#include "platform/ip_config.h"
-#include "core/probe/dns_worker.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/window_templates.h"
 

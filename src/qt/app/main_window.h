@@ -8,18 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "core/model/text_field.h"
+#include "core/probe/probe_session.h"
+#include "platform/thread_group.h"
 #include "qt/app/history_windows.h"
 #include "qt/app/main_window_options.h"
 #include "qt/app/probe_table_model.h"
 #include "qt/app/qt_ui_services.h"
 #include "qt/app/tray_presence.h"
-#include "views/commands/window_commands.h"
-#include "core/model/text_field.h"
-#include "platform/thread_group.h"
-#include "core/probe/probe_session.h"
+#include "qt/web/show_bubg_dlg.h"
 #include "qt/widgets/template_dialog.h"
 #include "qt/widgets/window_thread_call.h"
-#include "qt/web/show_bubg_dlg.h"
+#include "views/commands/window_commands.h"
 
 class QCloseEvent;
 class QLineEdit;

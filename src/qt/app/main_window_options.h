@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/gpu/gpu_worker.h"
-#include "qt/lan/lan_speed_dlg.h"
 #include "core/probe/probe_session.h"
+#include "qt/lan/lan_speed_dlg.h"
 
 namespace qnc {
 

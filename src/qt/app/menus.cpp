@@ -4,9 +4,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "views/commands/window_commands.h"
 #include "qt/widgets/control_name.h"
 #include "qt/widgets/menu_builder.h"
+#include "views/commands/window_commands.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/menu_templates.h"
 

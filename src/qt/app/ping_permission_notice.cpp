@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "qt/app/probe_table_model.h"
 #include "platform/icmp_socket.h"
+#include "qt/app/probe_table_model.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

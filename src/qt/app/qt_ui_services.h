@@ -1,8 +1,8 @@
 #pragma once
 #include <functional>
 
-#include "views/commands/ui_services.h"
 #include "qt/lan/lan_speed_dlg.h"
+#include "views/commands/ui_services.h"
 
 class QWidget;
 

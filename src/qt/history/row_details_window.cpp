@@ -23,11 +23,11 @@
 
 #include "core/config/file_io.h"
 #include "core/model/table_names.h"
-#include "qt/history/latency_chart.h"
 #include "core/probe/failure_reason.h"
 #include "core/probe/sample_csv.h"
 #include "core/probe/table_schema.h"
 #include "core/probe/table_store.h"
+#include "qt/history/latency_chart.h"
 
 namespace qnc {
 

@@ -9,10 +9,10 @@
 #include <QShowEvent>
 #include <iostream>
 
-#include "views/commands/lan_presets.h"
+#include "core/lantest/port_text.h"
 #include "qt/lan/lan_log_font.h"
 #include "qt/lan/lan_log_view.h"
-#include "core/lantest/port_text.h"
+#include "views/commands/lan_presets.h"
 #include "views/templates/lan_test_template.h"
 
 namespace qnc {

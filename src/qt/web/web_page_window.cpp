@@ -8,12 +8,12 @@
 #include <malloc.h>
 #endif
 
-#include "qt/widgets/control_name.h"
-#include "views/templates/control_ids.h"
-#include "views/templates/window_templates.h"
 #include "qt/web/game_page_urls.h"
 #include "qt/web/web_view_loader.h"
 #include "qt/web/web_view_module.h"
+#include "qt/widgets/control_name.h"
+#include "views/templates/control_ids.h"
+#include "views/templates/window_templates.h"
 
 namespace qnc {
 

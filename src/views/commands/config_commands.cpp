@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "views/commands/window_commands.h"
 #include "core/config/config_file.h"
 #include "platform/utf8_path.h"
+#include "views/commands/window_commands.h"
 
 namespace qnc {
 

@@ -1,6 +1,6 @@
 // Row editing, retests and the DNS server box.
-#include "views/commands/window_commands.h"
 #include "core/probe/probe_table.h"
+#include "views/commands/window_commands.h"
 
 namespace qnc {
 

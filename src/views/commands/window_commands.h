@@ -2,9 +2,9 @@
 #include <string>
 #include <string_view>
 
-#include "views/commands/ui_services.h"
-#include "core/probe/probe_session.h"
 #include "core/model/table_kind.h"
+#include "core/probe/probe_session.h"
+#include "views/commands/ui_services.h"
 
 namespace qnc {
 

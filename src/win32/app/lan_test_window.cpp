@@ -2,10 +2,10 @@
 
 #include <iostream>
 
-#include "views/commands/lan_presets.h"
 #include "core/lantest/lan_stream.h"
 #include "core/lantest/lan_test_state.h"
 #include "core/lantest/port_text.h"
+#include "views/commands/lan_presets.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/lan_test_template.h"
 #include "win32/app/window_messages.h"

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "views/commands/window_commands.h"
 #include "core/gpu/gpu_worker.h"
 #include "core/model/text_field.h"
-#include "platform/thread_group.h"
 #include "core/probe/probe_session.h"
+#include "platform/thread_group.h"
+#include "views/commands/window_commands.h"
 #include "win32/app/table_lists.h"
 #include "win32/app/tray_icon.h"
 #include "win32/app/win32_ui_services.h"

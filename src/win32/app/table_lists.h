@@ -5,8 +5,8 @@
 
 #include <atomic>
 
-#include "core/probe/probe_session.h"
 #include "core/model/table_kind.h"
+#include "core/probe/probe_session.h"
 
 namespace qnc {
 

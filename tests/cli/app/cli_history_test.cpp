@@ -14,8 +14,8 @@
 #include "cli/app/csv_file.h"
 #include "cli/app/run_probe.h"
 #include "cli_test_files.h"
-#include "platform/tcp_socket.h"
 #include "core/probe/dns_responder.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 namespace {

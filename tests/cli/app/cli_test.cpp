@@ -8,9 +8,9 @@
 #include "cli/app/cli_options.h"
 #include "cli/app/run_probe.h"
 #include "cli/app/table_text.h"
+#include "core/probe/dns_responder.h"
 #include "platform/hanging_lookup.h"
 #include "platform/tcp_socket.h"
-#include "core/probe/dns_responder.h"
 
 namespace qnc {
 namespace {

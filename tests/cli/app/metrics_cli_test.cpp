@@ -12,8 +12,8 @@
 #include "cli/app/cli_options.h"
 #include "cli/app/run_probe.h"
 #include "cli/metrics/http_exchange.h"
-#include "platform/tcp_socket.h"
 #include "core/probe/dns_responder.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 namespace {

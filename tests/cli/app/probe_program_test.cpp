@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "cli/app/program_output.h"
+#include "core/probe/dns_wire.h"
+#include "core/probe/icmp_probe.h"
 #include "platform/icmp_socket.h"
 #include "platform/tcp_socket.h"
 #include "platform/udp_socket.h"
-#include "core/probe/dns_wire.h"
-#include "core/probe/icmp_probe.h"
 
 namespace qnc {
 namespace {

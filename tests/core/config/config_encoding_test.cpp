@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config/text_encoding.h"
 #include "config_test_support.h"
+#include "core/config/text_encoding.h"
 
 namespace qnc::test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "fake_nvapi_fixture.h"
 #include "core/model/text_field.h"
+#include "fake_nvapi_fixture.h"
 
 namespace qnc {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "fake_nvapi_fixture.h"
 #include "core/gpu/gpu_worker.h"
 #include "core/model/text_field.h"
+#include "fake_nvapi_fixture.h"
 
 namespace qnc {
 namespace {

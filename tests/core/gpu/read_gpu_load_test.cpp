@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "fake_nvapi_fixture.h"
 #include "core/gpu/gpu_load.h"
+#include "fake_nvapi_fixture.h"
 
 namespace qnc {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <tuple>
 
-#include "lan_test_support.h"
 #include "core/lantest/lan_stream.h"
 #include "core/lantest/log_lines.h"
+#include "lan_test_support.h"
 #include "platform/resolve.h"
 
 namespace qnc {

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/lan_stream.h"
 #include "core/lantest/lan_test_state.h"
+#include "lan_test_support.h"
 #include "platform/resolve.h"
 #include "platform/tcp_socket.h"
 

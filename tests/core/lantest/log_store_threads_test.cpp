@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/lan_log_store.h"
+#include "lan_test_support.h"
 
 namespace qnc {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/log_lines.h"
 #include "core/lantest/throughput_meter.h"
+#include "lan_test_support.h"
 
 namespace qnc {
 namespace {

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/throughput_meter.h"
+#include "lan_test_support.h"
 
 namespace qnc {
 namespace {

@@ -11,8 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/request_pacer.h"
+#include "lan_test_support.h"
 #include "lock_step_peers.h"
 
 namespace qnc {

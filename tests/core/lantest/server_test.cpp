@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "lan_test_support.h"
 #include "core/lantest/lan_stream.h"
 #include "core/lantest/log_lines.h"
+#include "lan_test_support.h"
 #include "platform/socket_handle.h"
 
 namespace qnc {

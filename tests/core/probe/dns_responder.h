@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/udp_socket.h"
 #include "core/probe/dns_wire.h"
+#include "platform/udp_socket.h"
 
 namespace qnc::test {
 

@@ -8,14 +8,14 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/icmp_socket.h"
-#include "platform/tcp_socket.h"
-#include "platform/udp_socket.h"
 #include "core/probe/dns_client.h"
 #include "core/probe/dns_responder.h"
 #include "core/probe/icmp_probe.h"
 #include "core/probe/probe_session.h"
 #include "core/probe/worker_harness.h"
+#include "platform/icmp_socket.h"
+#include "platform/tcp_socket.h"
+#include "platform/udp_socket.h"
 
 namespace qnc {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "platform/tcp_socket.h"
 #include "core/probe/table_store.h"
 #include "core/probe/worker_harness.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 namespace {

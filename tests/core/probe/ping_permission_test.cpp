@@ -11,9 +11,9 @@
 #include <fstream>
 #include <thread>
 
+#include "core/probe/icmp_probe.h"
 #include "platform/ipv4.h"
 #include "platform/ticks.h"
-#include "core/probe/icmp_probe.h"
 
 namespace qnc {
 namespace {

@@ -6,10 +6,10 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/icmp_socket.h"
 #include "core/probe/row_update.h"
 #include "core/probe/table_store.h"
 #include "core/probe/worker_harness.h"
+#include "platform/icmp_socket.h"
 
 namespace qnc {
 namespace {

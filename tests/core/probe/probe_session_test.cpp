@@ -5,9 +5,9 @@
 
 #include <chrono>
 
+#include "core/probe/worker_harness.h"
 #include "platform/hanging_lookup.h"
 #include "platform/tcp_socket.h"
-#include "core/probe/worker_harness.h"
 
 namespace qnc {
 namespace {

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/icmp_socket.h"
-#include "platform/tcp_socket.h"
 #include "core/probe/dns_responder.h"
 #include "core/probe/dns_worker.h"
 #include "core/probe/game_worker.h"
 #include "core/probe/ping_worker.h"
 #include "core/probe/table_store.h"
 #include "core/probe/worker_harness.h"
+#include "platform/icmp_socket.h"
+#include "platform/tcp_socket.h"
 
 namespace qnc {
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "qt/app/main_window_options.h"
 #include "platform/tcp_socket.h"
+#include "qt/app/main_window_options.h"
 
 namespace qnc::test {
 

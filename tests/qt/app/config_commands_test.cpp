@@ -16,10 +16,10 @@
 #include <QTimer>
 #include <map>
 
-#include "qt/app/config_file_location.h"
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
 #include "core/config/config_file.h"
+#include "qt/app/config_file_location.h"
+#include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
+#include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

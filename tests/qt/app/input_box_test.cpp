@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "qt/app/input_boxes.h"
 #include "app_test_support.h"
+#include "qt/app/input_boxes.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/window_templates.h"
 

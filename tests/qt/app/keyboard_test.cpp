@@ -6,8 +6,8 @@
 #include <QSignalSpy>
 #include <QTableView>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
+#include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

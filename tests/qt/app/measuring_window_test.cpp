@@ -11,8 +11,8 @@
 #include <map>
 #include <random>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
+#include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

@@ -12,12 +12,12 @@
 #include <atomic>
 #include <sstream>
 
+#include "app_test_support.h"
 #include "qt/app/about_dlg.h"
 #include "qt/app/main_window.h"
-#include "app_test_support.h"
+#include "qt/web/game_page_urls.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/window_templates.h"
-#include "qt/web/game_page_urls.h"
 
 namespace qnc {
 namespace {

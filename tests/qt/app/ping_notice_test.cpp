@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "app_test_support.h"
 #include "qt/app/main_window.h"
 #include "qt/app/ping_permission_notice.h"
-#include "app_test_support.h"
 
 namespace qnc {
 namespace {

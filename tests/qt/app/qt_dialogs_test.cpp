@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "app_test_support.h"
 #include "qt/app/config_file_location.h"
 #include "qt/app/qt_translations.h"
-#include "app_test_support.h"
 
 namespace qnc {
 namespace {

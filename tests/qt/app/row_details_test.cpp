@@ -16,8 +16,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
+#include "qt/app/main_window.h"
 #include "qt/history/latency_chart.h"
 #include "qt/history/row_details_window.h"
 

@@ -8,8 +8,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
+#include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
 
 namespace qnc {

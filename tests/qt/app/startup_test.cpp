@@ -10,10 +10,10 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "app_test_support.h"
 #include "qt/app/application.h"
 #include "qt/app/main_window.h"
 #include "qt/app/running_copy.h"
-#include "app_test_support.h"
 
 namespace qnc {
 namespace {

@@ -18,9 +18,9 @@
 #include <optional>
 #include <string>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
 #include "desktop_processes.h"
+#include "qt/app/main_window.h"
 
 extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
   return "fast_unwind_on_malloc=0";

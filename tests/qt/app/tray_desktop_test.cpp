@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
 #include "desktop_processes.h"
+#include "qt/app/main_window.h"
 
 // Mesa's GLX driver, which a real display brings in, leaves an allocation of
 // a driver module that it unloads again; only a full stack names the driver

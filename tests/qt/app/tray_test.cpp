@@ -9,9 +9,9 @@
 #include <QWindow>
 #include <functional>
 
-#include "qt/app/main_window.h"
 #include "app_test_support.h"
 #include "core/config/config_file.h"
+#include "qt/app/main_window.h"
 
 namespace qnc {
 namespace {

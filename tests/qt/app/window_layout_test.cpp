@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app_test_support.h"
 #include "qt/app/main_window.h"
 #include "qt/app/menus.h"
-#include "app_test_support.h"
 #include "qt/widgets/dialog_units.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/window_templates.h"

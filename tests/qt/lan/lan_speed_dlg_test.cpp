@@ -12,11 +12,11 @@
 #include <set>
 #include <sstream>
 
-#include "views/commands/lan_presets.h"
+#include "core/lantest/lan_test_support.h"
 #include "qt/lan/lan_log_font.h"
 #include "qt/lan/lan_log_view.h"
-#include "core/lantest/lan_test_support.h"
 #include "qt_test_app.h"
+#include "views/commands/lan_presets.h"
 #include "views/templates/lan_test_template.h"
 
 namespace qnc {

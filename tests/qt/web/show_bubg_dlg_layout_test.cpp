@@ -4,10 +4,10 @@
 
 #include <QFontInfo>
 
+#include "qt/web/web_page_window.h"
 #include "qt/widgets/dialog_units.h"
 #include "qt/widgets/template_dialog.h"
 #include "views/templates/window_templates.h"
-#include "qt/web/web_page_window.h"
 
 namespace qnc {
 namespace {

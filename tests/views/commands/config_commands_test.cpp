@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/config/config_file.h"
 #include "views/commands/fake_ui_services.h"
 #include "views/commands/window_commands.h"
-#include "core/config/config_file.h"
 
 namespace qnc {
 namespace {

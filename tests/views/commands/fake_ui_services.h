@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "views/commands/ui_services.h"
-#include "platform/utf8_path.h"
 #include "core/probe/probe_session.h"
+#include "platform/utf8_path.h"
+#include "views/commands/ui_services.h"
 
 namespace qnc::test {
 

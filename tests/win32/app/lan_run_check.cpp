@@ -13,9 +13,9 @@
 #include <regex>
 #include <string>
 
-#include "views/commands/lan_presets.h"
 #include "core/lantest/log_lines.h"
 #include "remote_window.h"
+#include "views/commands/lan_presets.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/lan_test_template.h"
 #include "views/templates/window_templates.h"

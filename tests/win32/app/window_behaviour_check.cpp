@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "views/commands/lan_presets.h"
-#include "views/commands/running_copy_check.h"
 #include "core/config/config_file.h"
 #include "remote_window.h"
+#include "views/commands/lan_presets.h"
+#include "views/commands/running_copy_check.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/lan_test_template.h"
 #include "views/templates/window_templates.h"
