@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -196,7 +197,7 @@ TEST_F(Lab, ConnectsByNameAndGivesUpOnASilentAddress) {
   const std::vector<FailureReason> reasons = {FailureReason::kNone, FailureReason::kTimeout, FailureReason::kRefused,
                                               FailureReason::kUnreachable, FailureReason::kNameNotFound};
   for (int row = 0; row < 5; ++row) {
-    const FailureReason outcome = table.Statistics(table.RowAt(row).id)->lastOutcome;
+    const std::optional<FailureReason> outcome = table.Statistics(table.RowAt(row).id)->lastOutcome;
     // The silent address is on the LAN: when a loaded machine reads the connect late, the failed
     // neighbour lookup (about 3 s) may end it before the cap does, and "unreachable" is as true.
     if (row == 1 && outcome == FailureReason::kUnreachable) {
