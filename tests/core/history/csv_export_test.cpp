@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "history_sample.h"
+#include "platform/utf8_path.h"
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -37,7 +38,8 @@ class CsvExport : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  std::string PathOf(const char* name) const { return (folder_ / name).string(); }
+  // Paths are UTF-8 text in the program, whatever the system's narrow encoding.
+  std::string PathOf(const char* name) const { return Utf8FromPath(folder_ / PathFromUtf8(name)); }
 
   std::filesystem::path folder_;
   const std::vector<Sample> samples_{Answered(0, 12.5), Failed(1, FailureReason::kRefused)};
@@ -68,7 +70,7 @@ TEST_F(CsvExport, WritesTheHeaderAndOneLinePerSample) {
   const CsvExportResult result = ExportCsv(path, TableKind::kGame, "g.test:443", samples_);
   EXPECT_TRUE(result.written);
   EXPECT_EQ(result.message, "已导出 2 个样本到 " + path);
-  EXPECT_EQ(Read(folder_ / "导出.csv"), text);
+  EXPECT_EQ(Read(PathFromUtf8(path)), text);
 
   // A regular file there is replaced whole.
   std::ofstream(folder_ / "old.csv") << "old\n";
