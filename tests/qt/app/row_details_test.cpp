@@ -140,6 +140,11 @@ TEST_F(RowDetails, ShowsTheKeptSamplesAndTakesOnlyNewOnes) {
   EXPECT_EQ(details->Samples(), history.Samples());
   EXPECT_EQ(details->Statistics().count, 3u);
   EXPECT_EQ(details->Statistics().meanMs, 16.5);
+  // The window shows the row and its figures where its template puts them.
+  EXPECT_EQ(details->ControlAs<QLabel>(id::kDetailsTargetLabel)->text(), QStringLiteral("ping表：a.test"));
+  EXPECT_EQ(details->ControlAs<QLabel>(id::kDetailsFirstStatistic)->text(), QStringLiteral("3"));  // 样本数
+  EXPECT_EQ(details->ControlAs<QLabel>(id::kDetailsFirstStatistic + 4)->text(), QStringLiteral("16.5 ms"));  // 平均
+  EXPECT_EQ(details->Chart().geometry(), details->ControlRect(id::kDetailsChart));
 
   history.Append(Failed(3, FailureReason::kTimeout));
   ASSERT_TRUE(test::WaitUntil([&] { return details->Samples().size() == 4; }, 3s));
