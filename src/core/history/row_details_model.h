@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,10 +15,13 @@
 
 namespace qnc {
 
+// How often an open details window takes its row's new samples.
+inline constexpr std::chrono::milliseconds kRowDetailsFollowInterval{1000};
+
 // Everything a row's details window shows, without the window: the row's
 // samples that it follows, their statistics, the chart, the recent failures
-// and the CSV export. A front end calls Follow every second and renders what
-// it gives.
+// and the CSV export. A front end calls Follow every kRowDetailsFollowInterval
+// and renders what it gives.
 class RowDetailsModel {
  public:
   // `ring`: the row's samples, shared with the row (null: the row is gone).

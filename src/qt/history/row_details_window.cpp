@@ -24,8 +24,6 @@ namespace qnc {
 
 namespace {
 
-constexpr int kFollowIntervalMs = 1000;
-
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The folder of the file last exported to during this run: the next export
@@ -56,7 +54,7 @@ RowDetailsWindow::RowDetailsWindow(TableStore& table, RowId row, QWidget* parent
   ShowModel();
   Follow();
   timer_ = new QTimer(this);
-  timer_->setInterval(kFollowIntervalMs);
+  timer_->setInterval(kRowDetailsFollowInterval);
   connect(timer_, &QTimer::timeout, this, &RowDetailsWindow::Follow);
   timer_->start();
 }
