@@ -1,6 +1,10 @@
 // Figures of the row history, printed, not judged:
 //  - the time one row's statistics take over a full history (3,600 samples),
 //    alone and with the copy out of the row;
+//  - what an open details window asks of its row's model each second over a
+//    full history: taking a new sample (with the statistics and the chart's
+//    scale worked out again), the chart's columns for a plot of 735 x 230
+//    pixels, and the statistics and failure rows;
 //  - the memory that 3 tables x 100 rows of full histories add to a process;
 //  - the round trip the DNS table records beside the time a responder on
 //    127.0.0.1 really held each answer back (asked for 0, 5, 20 and 50 ms; a
@@ -15,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/history/row_details_model.h"
 #include "core/probe/dns_responder.h"
 #include "core/probe/probe_session.h"
 #include "core/probe/row_statistics.h"
@@ -67,6 +72,38 @@ void StatisticsCost() {
       "statistics of one row, %zu samples: %.1f us computed, %.1f us with the copy out of the row"
       " (checksum %.0f)\n",
       samples.size(), alone, withCopy, sink);
+}
+
+// Microseconds per call of `work`, over `rounds` calls.
+template <typename Work>
+double MicrosecondsPerCall(int rounds, Work&& work) {
+  const auto start = Clock::now();
+  for (int i = 0; i < rounds; ++i) work();
+  return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / rounds;
+}
+
+void DetailsModelCost() {
+  std::mt19937 random(5);
+  auto ring = std::make_shared<qnc::SampleRing>();
+  const auto samples = RandomSamples(qnc::SampleRing::kDefaultCapacity * 2, random);
+  std::size_t next = 0;
+  for (; next < qnc::SampleRing::kDefaultCapacity; ++next) ring->Append(samples[next]);
+  qnc::RowDetailsModel model(qnc::TableKind::kPing, "bench", ring);
+  const double first = MicrosecondsPerCall(1, [&] { model.Follow(); });
+
+  constexpr int kRounds = 500;
+  std::size_t sink = 0;
+  const double follow = MicrosecondsPerCall(kRounds, [&] {
+    ring->Append(samples[next++]);
+    sink += model.Follow() ? 1 : 0;
+  });
+  const double chart = MicrosecondsPerCall(kRounds, [&] { sink += model.Chart(735, 230).columns.size(); });
+  const double rows =
+      MicrosecondsPerCall(kRounds, [&] { sink += model.StatisticRows().size() + model.RecentFailures().size(); });
+  std::printf(
+      "details model of one row, %zu samples: first look %.0f us; each new sample %.0f us (copy, statistics,"
+      " scale); chart columns for 735 x 230 px %.0f us; statistics and failure rows %.0f us (checksum %zu)\n",
+      model.Samples().size(), first, follow, chart, rows, sink);
 }
 
 void MemoryOfFullHistories() {
@@ -137,6 +174,7 @@ void RoundTripAccuracy() {
 
 int main() {
   StatisticsCost();
+  DetailsModelCost();
   MemoryOfFullHistories();
   RoundTripAccuracy();
   return 0;

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextBrowser>
 
 #include "qt/widgets/window_frame.h"
 #include "views/templates/lan_test_template.h"
@@ -47,6 +48,10 @@ const DialogTemplate kFixture{.id = 42,
                                   {16, K::kPicture, "", {4, 60, 0, 0}, 0, 7},
                                   {17, K::kWebBrowser, "", {0, 0, 200, 120}},
                                   {18, K::kEdit, "只读", {110, 30, 60, 12}, style::kReadOnly},
+                                  {19, K::kLabel, "靠右", {110, 44, 40, 10}, style::kRightAligned},
+                                  {20, K::kLabel, "粗体", {110, 56, 40, 10}, style::kBold | style::kSelectable},
+                                  {21, K::kRichText, "", {4, 70, 100, 40}},
+                                  {22, K::kPaintArea, "", {110, 70, 80, 20}},
                               }};
 
 QPixmap RedSquare(int bitmap) {
@@ -135,9 +140,24 @@ TEST(TemplateDialogTest, KindsStylesAndTheWindowFrame) {
   EXPECT_EQ(picture->geometry(), QRect(units.ToPixels(DuRect{4, 60, 0, 0}).topLeft(), QSize(30, 20)));
   EXPECT_EQ(picture->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
 
-  // The browser is the window's own to make: only its place is kept.
+  // Right-aligned, bold and selectable labels; the plain one is none of these.
+  EXPECT_EQ(dialog.ControlAs<QLabel>(19)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+  EXPECT_TRUE(dialog.ControlAs<QLabel>(20)->font().bold());
+  EXPECT_FALSE(dialog.ControlAs<QLabel>(12)->font().bold());
+  EXPECT_TRUE(dialog.ControlAs<QLabel>(20)->textInteractionFlags() & Qt::TextSelectableByMouse);
+  EXPECT_FALSE(dialog.ControlAs<QLabel>(12)->textInteractionFlags() & Qt::TextSelectableByMouse);
+  // Rich text is a read-only browser that follows no link by itself.
+  auto* rich = dialog.ControlAs<QTextBrowser>(21);
+  ASSERT_NE(rich, nullptr);
+  EXPECT_TRUE(rich->isReadOnly());
+  EXPECT_FALSE(rich->openLinks());
+
+  // The browser and the painted area are the window's own to make: only
+  // their places are kept.
   EXPECT_EQ(dialog.Control(17), nullptr);
   EXPECT_EQ(dialog.ControlRect(17), units.ToPixels(DuRect{0, 0, 200, 120}));
+  EXPECT_EQ(dialog.Control(22), nullptr);
+  EXPECT_EQ(dialog.ControlRect(22), units.ToPixels(DuRect{110, 70, 80, 20}));
   EXPECT_EQ(dialog.ControlRect(99), QRect());
   EXPECT_EQ(dialog.Control(99), nullptr);
 }
