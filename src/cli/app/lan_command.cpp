@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <variant>
 
 #include "cli/app/lan_command_options.h"
+#include "cli/app/load_latency_probe.h"
+#include "cli/app/safe_text.h"
 #include "core/lantest/lan_log.h"
 #include "core/lantest/lan_test_controller.h"
 #include "core/lantest/lan_test_state.h"
@@ -70,11 +73,49 @@ std::string SecondsText(double seconds) {
   return text;
 }
 
-int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& err, std::stop_token stop) {
-  ConsoleLines console(out);
+std::string_view ModeWord(TransferMode mode) {
+  switch (mode) {
+    case TransferMode::kDownloadOnly:
+      return "download";
+    case TransferMode::kUploadOnly:
+      return "upload";
+    case TransferMode::kBoth:
+      break;
+  }
+  return "both";
+}
+
+// The client's whole run as one JSON object, for --json.
+std::string ClientJson(const LanClientCommand& command, double seconds, const MeterReading& reading,
+                       const std::vector<LoadLatencyProbe::RowResult>& latency) {
+  std::string json = "{\"server\":";
+  AppendJsonString(json, command.address + ":" + std::to_string(command.port));
+  json += ",\"mode\":\"" + std::string(ModeWord(command.mode)) + "\"";
+  json += ",\"connections\":" + std::to_string(command.connections);
+  char measured[32];
+  std::snprintf(measured, sizeof measured, "%.3f", seconds);
+  json += ",\"seconds\":" + std::string(measured);
+  json += ",\"received_bytes\":" + std::to_string(reading.receivedTotal);
+  json += ",\"sent_bytes\":" + std::to_string(reading.sentTotal);
+  json += ",\"latency_under_load\":" + LoadLatencyJson(latency) + "}";
+  return json;
+}
+
+int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& err, std::stop_token stop,
+              ProbeSessionOptions latencyOptions) {
+  // With --json the per-second lines are left out: one object follows at the end.
+  std::ostringstream discarded;
+  ConsoleLines console(command.json ? discarded : out);
   ConsoleLog log(console);
   LanTestState state;
   LanTestController controller(state, log, console);
+  // The watched rows first measure the quiet link, then the loaded one.
+  LoadLatencyProbe latency(command, err, std::move(latencyOptions));
+  if (latency.Any()) {
+    latency.Start();
+    SleepUnlessStopped(stop, std::chrono::seconds(command.idleSeconds));
+    latency.LoadStarts();
+  }
   controller.StartClients(static_cast<int>(command.mode), command.connections,
                           LanClientSettings{command.address, command.port});
   // Runs for the given time, or until Ctrl-C, or until every connection has ended.
@@ -91,8 +132,16 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
     if (left.count() <= 0) break;
     SleepUnlessStopped(stop, std::min<std::chrono::milliseconds>(left, kPollInterval));
   }
+  latency.LoadEnds();
   controller.Shutdown();
+  latency.Stop();
   measured.Poll(state.clientMeter);
+  const std::vector<LoadLatencyProbe::RowResult> latencyRows = latency.Results();
+  if (command.json) {
+    out << ClientJson(command, measured.Seconds(), state.clientMeter.Read(), latencyRows) << "\n";
+  } else {
+    PrintLoadLatencyLines(out, latencyRows, command.mode);
+  }
 
   const LanEngineCounters& counters = controller.Counters();
   const std::string server = command.address + ":" + std::to_string(command.port);
@@ -128,7 +177,8 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
 
 }  // namespace
 
-int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop) {
+int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop,
+                  ProbeSessionOptions latencyOptions) {
   const LanCommand command = ParseLanCommand(args);
   if (const auto* error = std::get_if<CliError>(&command)) {
     // As the table mode reports bad options: one line, no usage text.
@@ -140,7 +190,7 @@ int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::
     return 0;
   }
   if (const auto* server = std::get_if<LanServerCommand>(&command)) return RunServer(*server, out, err, stop);
-  return RunClient(std::get<LanClientCommand>(command), out, err, stop);
+  return RunClient(std::get<LanClientCommand>(command), out, err, stop, std::move(latencyOptions));
 }
 
 void PrintLanUsage(std::ostream& out) {
@@ -151,7 +201,11 @@ void PrintLanUsage(std::ostream& out) {
          "      measure against the server at dotted IPv4 address A, port N (default 10110),\n"
          "      over 1, 4 or 8 connections (default 1), both ways (default), download or upload only,\n"
          "      for S seconds (default 10) or until Ctrl-C; exits 1 when nothing was measured or every\n"
-         "      connection ended before the time was up\n";
+         "      connection ended before the time was up\n"
+         "      --latency-ping HOST / --latency-game HOST:PORT (repeatable): probe these rows from\n"
+         "      --idle-seconds S (default 3) before the test until its end and report the latency the\n"
+         "      load adds (idle median, loaded median and p95, grade); \"gateway\" names this machine's\n"
+         "      gateway. --json: one JSON object at the end instead of the per-second lines\n";
 }
 
 bool IsLanCommand(std::string_view word) { return word == kLanServerCommand || word == kLanClientCommand; }

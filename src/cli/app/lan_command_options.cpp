@@ -11,6 +11,7 @@ namespace qnc {
 namespace {
 
 constexpr int kMaxSeconds = 86400;
+constexpr int kMaxIdleSeconds = 60;
 
 std::optional<TransferMode> ParseMode(std::string_view text) {
   if (text == "both") return TransferMode::kBoth;
@@ -38,8 +39,14 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
   for (std::size_t at = 1; at < args.size(); ++at) {
     const std::string_view option = args[at];
     if (option == "--help" || option == "-h") return LanUsageRequest{};
-    const bool known = option == "--port" || (!server && (option == "--address" || option == "--connections" ||
-                                                          option == "--mode" || option == "--seconds"));
+    if (!server && option == "--json") {
+      clientCommand.json = true;
+      continue;
+    }
+    const bool known =
+        option == "--port" || (!server && (option == "--address" || option == "--connections" || option == "--mode" ||
+                                           option == "--seconds" || option == "--latency-ping" ||
+                                           option == "--latency-game" || option == "--idle-seconds"));
     if (!known) return Error(command, "unknown option '" + std::string(option) + "' (see --help)");
     if (at + 1 >= args.size()) return Error(command, std::string(option) + " needs a value");
     const std::string_view value = args[++at];
@@ -63,6 +70,16 @@ LanCommand ParseLanCommand(const std::vector<std::string>& args) {
       const auto mode = ParseMode(value);
       if (!mode) return Error(command, "--mode must be both, download or upload, not '" + std::string(value) + "'");
       clientCommand.mode = *mode;
+    } else if (option == "--latency-ping" || option == "--latency-game") {
+      if (value.empty()) return Error(command, std::string(option) + " needs a host");
+      (option == "--latency-ping" ? clientCommand.latencyPings : clientCommand.latencyGames).emplace_back(value);
+    } else if (option == "--idle-seconds") {
+      const auto seconds = ParseNumber(value, 1, kMaxIdleSeconds);
+      if (!seconds) {
+        return Error(command, "--idle-seconds must be a number from 1 to " + std::to_string(kMaxIdleSeconds) +
+                                  ", not '" + std::string(value) + "'");
+      }
+      clientCommand.idleSeconds = *seconds;
     } else {
       const auto seconds = ParseNumber(value, 1, kMaxSeconds);
       if (!seconds) {

@@ -37,6 +37,17 @@ TEST(LanCommandOptionsTest, ServerAndClientDefaultsAndValues) {
       std::get<LanClientCommand>(ParseLanCommand({"lan-client", "--address", "1.2.3.4", "--mode", "download"})).mode,
       TransferMode::kDownloadOnly);
   EXPECT_TRUE(std::holds_alternative<LanUsageRequest>(ParseLanCommand({"lan-client", "--help"})));
+
+  auto loaded = std::get<LanClientCommand>(
+      ParseLanCommand({"lan-client", "--address", "10.0.0.2", "--latency-ping", "gateway", "--latency-game",
+                       "game.example:443", "--latency-ping", "10.0.0.1", "--idle-seconds", "5", "--json"}));
+  EXPECT_EQ(loaded.latencyPings, (std::vector<std::string>{"gateway", "10.0.0.1"}));
+  EXPECT_EQ(loaded.latencyGames, (std::vector<std::string>{"game.example:443"}));
+  EXPECT_EQ(loaded.idleSeconds, 5);
+  EXPECT_TRUE(loaded.json);
+  EXPECT_TRUE(defaults.latencyPings.empty());
+  EXPECT_EQ(defaults.idleSeconds, 3);
+  EXPECT_FALSE(defaults.json);
 }
 
 TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
@@ -58,6 +69,10 @@ TEST(LanCommandOptionsTest, BadOptionsAreRefusedWithAReason) {
       {{"lan-client", "--address", "1.2.3.4", "--connections", "2"}, "1, 4 or 8"},
       {{"lan-client", "--address", "1.2.3.4", "--mode", "sideways"}, "--mode"},
       {{"lan-client", "--address", "1.2.3.4", "--seconds", "0"}, "--seconds"},
+      {{"lan-client", "--address", "1.2.3.4", "--idle-seconds", "61"}, "from 1 to 60"},
+      {{"lan-client", "--address", "1.2.3.4", "--latency-ping", ""}, "needs a host"},
+      {{"lan-server", "--json"}, "--json"},
+      {{"lan-server", "--latency-ping", "1.2.3.4"}, "--latency-ping"},
       {{"lan-client", "--address", "1.2.3.4", "--verbose"}, "lan-client: unknown option '--verbose' (see --help)"},
   };
   for (const auto& c : cases) {

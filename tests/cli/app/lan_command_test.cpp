@@ -157,5 +157,45 @@ TEST(LanCommandTest, StopEndsTheClientEarly) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "stopped long before 60 s";
 }
 
+// A client that watches rows under load reports their idle and loaded round
+// trips, here as its JSON object. Loopback adds no queue, so what matters is
+// that both stretches were measured and the figures are there; the lab test
+// shows the added latency of a real queue. A "gateway" that the route table
+// does not name is left out with a line that says so.
+TEST(LanCommandTest, ClientReportsTheLatencyItsLoadAdds) {
+  const std::uint16_t port = testing::FreeLoopbackPort();
+  ASSERT_NE(port, 0);
+  SharedOutput serverBuffer;
+  std::ostream serverOut(&serverBuffer);
+  std::ostringstream serverErr;
+  std::jthread server([&](std::stop_token stop) {
+    RunLanCommand({"lan-server", "--port", std::to_string(port)}, serverOut, serverErr, stop);
+  });
+  ASSERT_TRUE(WaitUntil([&] { return serverBuffer.Copy().find("TCP 服务器启动") != std::string::npos; }));
+
+  ProbeSessionOptions fast;
+  for (const TableKind kind : kAllTables) fast.Worker(kind).pauseMs = 100;
+  fast.routeTablePath = "/nonexistent/route";
+  std::ostringstream clientOut, clientErr;
+  const int clientResult = RunLanCommand(
+      {"lan-client", "--address", "127.0.0.1", "--port", std::to_string(port), "--seconds", "2", "--idle-seconds", "1",
+       "--latency-ping", "gateway", "--latency-game", "127.0.0.1:" + std::to_string(port), "--json"},
+      clientOut, clientErr, std::stop_token(), fast);
+  server.request_stop();
+  EXPECT_EQ(clientResult, 0) << clientErr.str();
+  EXPECT_NE(clientErr.str().find("no gateway"), std::string::npos) << clientErr.str();
+  const auto lines = Lines(clientOut.str());
+  ASSERT_EQ(lines.size(), 1u) << clientOut.str();  // no per-second lines with --json
+  const std::string& json = lines.front();
+  EXPECT_NE(json.find("\"mode\":\"both\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"table\":\"game\",\"target\":\"127.0.0.1:" + std::to_string(port) + "\""), std::string::npos)
+      << json;
+  EXPECT_EQ(json.find("\"table\":\"ping\""), std::string::npos) << json;
+  EXPECT_TRUE(std::regex_search(json, std::regex("\"idle_samples\":[1-9][0-9]*,\"idle_median_ms\":[0-9.]+"))) << json;
+  EXPECT_TRUE(std::regex_search(json, std::regex("\"loaded_samples\":[1-9][0-9]*,\"loaded_lost\":0,"))) << json;
+  EXPECT_TRUE(std::regex_search(json, std::regex("\"added_ms\":[0-9.]+,\"grade\":\""))) << json;
+  EXPECT_TRUE(std::regex_search(json, std::regex("\"received_bytes\":[1-9]"))) << json;
+}
+
 }  // namespace
 }  // namespace qnc
