@@ -201,7 +201,9 @@ RouteReading ReadRoute(const RouteSnapshot& route, std::optional<Ipv4NetOrder> g
       out.slowNotKept = true;
       if (out.note.empty()) out.note = "该节点回应慢，不影响转发";
     }
-    if (!lossAt && out.carriedLossPercent >= kLossPercent && f.lost >= kMinLost) lossAt = i;
+    // A hop that drops answers to itself says nothing of where the route's
+    // own loss starts, which it shares with the hops after it.
+    if (!lossAt && !out.lossNotCarried && out.carriedLossPercent >= kLossPercent && f.lost >= kMinLost) lossAt = i;
     if (out.keptLatencyMs) {
       if (!stepAt && *out.keptLatencyMs - previousKept >= kLatencyStepMs) stepAt = i;
       previousKept = *out.keptLatencyMs;
