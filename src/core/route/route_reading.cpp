@@ -267,7 +267,10 @@ RouteReading ReadRoute(const RouteSnapshot& route, std::optional<Ipv4NetOrder> g
     reading.evidence.push_back(std::to_string(limited) +
                                " 个中间节点自己的丢包没有延续到后面的节点：它们只是限速回应探测，不影响转发，不是故障");
   }
-  for (const RouteChange& change : route.changes) reading.evidence.push_back("路由变化：" + change.text);
+  if (!route.changes.empty()) {
+    reading.evidence.push_back("测量期间路由变化了 " + std::to_string(route.changes.size()) +
+                               " 次：变化前后的数字混在一起，以变化后的为准");
+  }
   return reading;
 }
 

@@ -185,7 +185,7 @@ TEST(RouteReading, VerdictNamesTheStretchAndTheFigures) {
   EXPECT_NE(reading.evidence.front().find("192.168.1.1"), std::string::npos) << reading.evidence.front();
 }
 
-TEST(RouteReading, FastPaceIsSaidAndRouteChangesListed) {
+TEST(RouteReading, FastPaceAndRouteChangesAreSaid) {
   RouteSnapshot route = Route({{"10.1.0.1", 0, 1}, {"10.2.0.9", 0, 2}});
   route.fastPace = true;
   route.interval = std::chrono::milliseconds(200);
@@ -194,7 +194,7 @@ TEST(RouteReading, FastPaceIsSaidAndRouteChangesListed) {
   bool pace = false, change = false;
   for (const std::string& line : reading.evidence) {
     pace = pace || line.find("200 ms") != std::string::npos;
-    change = change || line.find("第2跳由") != std::string::npos;
+    change = change || line.find("路由变化了 1 次") != std::string::npos;
   }
   EXPECT_TRUE(pace);
   EXPECT_TRUE(change);
