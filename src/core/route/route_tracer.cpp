@@ -12,9 +12,12 @@ namespace {
 
 constexpr std::int64_t kUsPerMs = 1000;
 // A hop's responders count as settled once it has answered in this many
-// rounds; an address first seen after that is a change of route, not the
+// rounds; an address first seen after that may be a change of route, or the
 // second link of a balanced hop showing for the first time.
 constexpr std::uint32_t kSettledRounds = 3;
+// It is a change once the hop answers only from new addresses for this many
+// rounds; an old address among them makes it a balanced hop.
+constexpr std::uint32_t kConfirmingRounds = 3;
 
 std::int64_t Us(std::chrono::milliseconds ms) { return static_cast<std::int64_t>(ms.count()) * kUsPerMs; }
 
@@ -169,22 +172,46 @@ void RouteTracer::CompareWithLast(const RoundRecord& record) {
   if (settled_.size() < hops_.size()) settled_.resize(hops_.size());
   std::optional<RouteChange> change;
   int changedHops = 0;
+  const auto contains = [](const std::vector<Ipv4NetOrder>& list, Ipv4NetOrder address) {
+    return std::find(list.begin(), list.end(), address) != list.end();
+  };
   for (const auto& [ttl, address] : record.responders) {
     if (ttl > static_cast<int>(settled_.size())) continue;
     SettledHop& hop = settled_[static_cast<std::size_t>(ttl - 1)];
-    const bool known = std::find(hop.addresses.begin(), hop.addresses.end(), address) != hop.addresses.end();
-    if (!known && hop.rounds >= kSettledRounds) {
-      ++changedHops;
-      if (!change) change = RouteChange{clock_.wallNow(), ttl, hop.addresses, address, ""};
-    }
-    if (!known) hop.addresses.push_back(address);
     ++hop.rounds;
+    if (hop.candidate) {
+      Candidate& candidate = *hop.candidate;
+      if (contains(hop.addresses, address)) {
+        // An old address again: the hop is balanced over more links than it had shown.
+        for (const Ipv4NetOrder seen : candidate.seen) hop.addresses.push_back(seen);
+        hop.candidate.reset();
+        continue;
+      }
+      if (!contains(candidate.seen, address)) candidate.seen.push_back(address);
+      if (++candidate.rounds < kConfirmingRounds) continue;
+      ++changedHops;
+      if (!change) change = RouteChange{candidate.at, ttl, hop.addresses, candidate.seen.front(), ""};
+      hop.addresses = candidate.seen;
+      hop.candidate.reset();
+      continue;
+    }
+    if (contains(hop.addresses, address)) continue;
+    if (hop.rounds > kSettledRounds) {
+      hop.candidate = Candidate{clock_.wallNow(), {address}, 1};
+    } else {
+      hop.addresses.push_back(address);
+    }
   }
   if (!change) return;
   change->text =
       "第" + std::to_string(change->ttl) + "跳由 " + Addresses(change->before) + " 变为 " + FormatIpv4(change->after);
   if (changedHops > 1) change->text += "（共 " + std::to_string(changedHops) + " 跳变化）";
-  changes_.push_back(*change);
+  AddChange(*change);
+}
+
+void RouteTracer::AddChange(RouteChange change) {
+  if (changes_.size() >= kChangesKept) changes_.erase(changes_.begin());
+  changes_.push_back(std::move(change));
 }
 
 std::optional<int> RouteTracer::Advance() {

@@ -29,6 +29,9 @@ struct TraceOptions {
   std::size_t samplesKept = 3600;
 };
 
+// The route changes a trace keeps, the latest.
+inline constexpr std::size_t kChangesKept = 100;
+
 // The pace below which routers' answer limits show as loss.
 inline constexpr std::chrono::milliseconds kGentleInterval{1000};
 
@@ -90,6 +93,7 @@ class RouteTracer {
   void CloseFinishedRounds();
   void CompareWithLast(const RoundRecord& record);
   void SetDestinationTtl(int ttl);
+  void AddChange(RouteChange change);
   HopRecord& Hop(int ttl);
   RoundRecord* Round(std::uint32_t round);
 
@@ -104,16 +108,25 @@ class RouteTracer {
   std::deque<RoundRecord> openRounds_;
   std::optional<RoundRecord> lastClosed_;
   // The addresses each hop answered from in the rounds compared so far.
+  // A new address at a settled hop: a change of route once the hop keeps
+  // answering without its old addresses for a few rounds; the second link of
+  // a balanced hop when an old address shows again.
+  struct Candidate {
+    std::chrono::system_clock::time_point at;
+    std::vector<Ipv4NetOrder> seen;  // the addresses since
+    std::uint32_t rounds = 0;
+  };
   struct SettledHop {
     std::vector<Ipv4NetOrder> addresses;
     std::uint32_t rounds = 0;
+    std::optional<Candidate> candidate;
   };
 
   std::vector<HopRecord> hops_;           // index ttl - 1
   std::vector<std::int64_t> lastSentUs_;  // by TTL - 1
   std::vector<SettledHop> settled_;       // by TTL - 1
   std::optional<int> destinationTtl_;
-  std::vector<RouteChange> changes_;
+  std::vector<RouteChange> changes_;  // the latest kChangesKept
 };
 
 }  // namespace qnc

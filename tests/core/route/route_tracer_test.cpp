@@ -94,6 +94,27 @@ TEST(RouteTracer, BalancedHopKeepsBothAddressesWithoutCallingItARouteChange) {
   EXPECT_TRUE(snapshot.changes.empty());
 }
 
+TEST(RouteTracer, LinkOfABalancedHopShowingLateIsNoRouteChange) {
+  std::vector<ScriptedHop> hops = Chain(4);
+  ScriptedRoute route(hops);
+  TraceOptions options;
+  options.rounds = 20;
+  RouteTracer tracer(route, options, route.Clock());
+  bool balanced = false;
+  while (const auto wait = tracer.Advance()) {
+    // After six rounds hop 2 starts answering from two links in turn.
+    if (!balanced && route.sent.size() >= 6 * 4) {
+      balanced = true;
+      route.SetHop(1, {{Address("10.0.2.1"), Address("10.0.2.2")}, 2000, {}});
+    }
+    if (const auto answer = route.Wait(*wait, {})) tracer.Accept(*answer);
+  }
+  RouteSnapshot snapshot;
+  tracer.Fill(snapshot);
+  EXPECT_EQ(snapshot.hops[1].responders.size(), 2u);
+  EXPECT_TRUE(snapshot.changes.empty()) << snapshot.changes.front().text;
+}
+
 TEST(RouteTracer, RecordsARouteChangeWithItsTime) {
   ScriptedRoute route(Chain(5));
   TraceOptions options;
