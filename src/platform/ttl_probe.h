@@ -78,6 +78,9 @@ class TtlConnect {
   SocketHandle handle_;
 };
 
+// True where this system can send probes with a chosen TTL; otherwise whyNot says why.
+bool TtlProbesAvailable(std::string* whyNot = nullptr);
+
 // The name that the reverse lookup (PTR) of an address gives, or nothing.
 // Blocks as long as the system's resolver takes.
 std::optional<std::string> ReverseName(Ipv4NetOrder address);

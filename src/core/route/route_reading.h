@@ -33,8 +33,8 @@ enum class RouteFinding : std::uint8_t {
 struct HopReading {
   int ttl = 0;
   RouteSegment segment = RouteSegment::kWiderRoute;
-  // The loss that this hop and every later hop up to the destination share:
-  // what the route itself loses from here on.
+  // The loss of this hop and the later ones up to the destination (their
+  // median): what the route itself loses from here on.
   double carriedLossPercent = 0;
   // The round trip that this hop and every later hop keep at least.
   std::optional<double> keptLatencyMs;
@@ -64,8 +64,9 @@ inline constexpr double kLossPercent = 3.0;
 inline constexpr std::uint32_t kMinLost = 3;
 // A round trip that rises by this much at one hop and stays up is a step.
 inline constexpr double kLatencyStepMs = 30.0;
-// A hop's own loss or slowness that later hops do not share (less than half of its loss) gets its note
-// from these figures on.
+// A hop's loss carries on unless some later hop surely loses less (the 95 %
+// intervals of the two losses, from their counts, do not meet); then it is the
+// hop's own, and from kOwnLossNotePercent on it gets its note.
 inline constexpr double kOwnLossNotePercent = 3.0;
 inline constexpr double kOwnSlowNoteMs = 30.0;
 }  // namespace route_reading

@@ -7,6 +7,7 @@
 #include "core/route/tcp_hop_prober.h"
 #include "platform/resolve.h"
 #include "platform/stoppable_wait.h"
+#include "platform/ttl_probe.h"
 
 namespace qnc {
 
@@ -16,6 +17,7 @@ constexpr std::chrono::seconds kLookupLimit{10};
 
 std::unique_ptr<HopProber> OpenSystemProber(const RouteRequest& request, Ipv4NetOrder destination,
                                             std::string* whyNot) {
+  if (!TtlProbesAvailable(whyNot)) return nullptr;
   if (request.tcpPort) return std::make_unique<TcpHopProber>(destination, *request.tcpPort);
   return EchoHopProber::Open(destination, whyNot);
 }

@@ -150,6 +150,8 @@ TtlConnect::Result TtlConnect::Finish(std::span<std::uint8_t> buffer, TtlProbeEv
   return Result::kPending;
 }
 
+bool TtlProbesAvailable(std::string*) { return true; }
+
 std::optional<std::string> ReverseName(Ipv4NetOrder address) {
   const sockaddr_in from = MakeSockaddr(address, 0);
   char host[NI_MAXHOST];

@@ -32,6 +32,11 @@ std::optional<TtlConnect> TtlConnect::Start(Ipv4NetOrder, std::uint16_t, int, st
 
 TtlConnect::Result TtlConnect::Finish(std::span<std::uint8_t>, TtlProbeEvent&) { return Result::kFailed; }
 
+bool TtlProbesAvailable(std::string* whyNot) {
+  if (whyNot != nullptr) *whyNot = kNotBuilt;
+  return false;
+}
+
 std::optional<std::string> ReverseName(Ipv4NetOrder address) {
   if (!SocketsReady()) return std::nullopt;
   const sockaddr_in from = MakeSockaddr(address, 0);
