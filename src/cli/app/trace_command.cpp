@@ -106,6 +106,8 @@ int RunTraceCommand(const std::vector<std::string>& args, std::ostream& out, std
   const RouteSnapshot snapshot = trace.Snapshot();
   if (!snapshot.error.empty() && snapshot.rounds == 0) {
     err << "quorix-probe: trace: " << snapshot.error << "\n";
+    // TCP probes need no rights beyond an ordinary socket's.
+    if (!command.tcpPort && snapshot.destination != 0) err << "quorix-probe: trace: --tcp PORT works without them\n";
     return kExitFailed;
   }
   std::optional<Ipv4NetOrder> gateway;

@@ -50,12 +50,15 @@ void RouteTrace::Trace(std::stop_token stop, HopProberFactory factory) {
   };
   const HostLookupResult lookup = ResolveIpv4UnlessStopped(request_.target, stop, {}, kLookupLimit);
   if (!lookup.address) return finish(stop.stop_requested() ? "" : "无法解析 " + request_.target);
+  {
+    std::lock_guard lock(mutex_);
+    base_.destination = *lookup.address;
+  }
   std::string whyNot;
   auto prober = factory(request_, *lookup.address, &whyNot);
   if (!prober) return finish(whyNot.empty() ? "无法发送探测包" : whyNot);
   {
     std::lock_guard lock(mutex_);
-    base_.destination = *lookup.address;
     prober_ = std::move(prober);
     tracer_ = std::make_unique<RouteTracer>(*prober_, request_.options, TraceClock::System());
   }
