@@ -120,14 +120,14 @@ void RouteTracer::Take(const HopAnswer& answer, std::int64_t now) {
   const InFlight probe = found->second;
   inFlight_.erase(found);
   if (answer.reachedDestination) {
-    if (!destinationTtl_ || probe.ttl < *destinationTtl_) SetDestinationTtl(probe.ttl);
+    if (!destinationTtl_ || probe.ttl < *destinationTtl_) SetDestinationTtl(probe.ttl, answer.from);
   } else if (destinationTtl_ && probe.ttl >= *destinationTtl_) {
     // A router answers where the destination did: the route got longer.
-    changes_.push_back(RouteChange{clock_.wallNow(),
-                                   probe.ttl,
-                                   {},
-                                   answer.from,
-                                   "目标不再在第" + std::to_string(*destinationTtl_) + "跳回应，路由变长"});
+    AddChange(RouteChange{clock_.wallNow(),
+                          probe.ttl,
+                          {},
+                          answer.from,
+                          "目标不再在第" + std::to_string(*destinationTtl_) + "跳回应，路由变长"});
     destinationTtl_.reset();
   }
   if (probe.ttl <= ProbeLimit()) {
@@ -140,14 +140,22 @@ void RouteTracer::Take(const HopAnswer& answer, std::int64_t now) {
   EndProbe(probe.round);
 }
 
-void RouteTracer::SetDestinationTtl(int ttl) {
-  if (destinationTtl_ && ttl < *destinationTtl_) {
-    changes_.push_back(RouteChange{
-        clock_.wallNow(),
-        ttl,
-        {},
-        0,
-        "目标从第" + std::to_string(*destinationTtl_) + "跳提前到第" + std::to_string(ttl) + "跳，路由变短"});
+void RouteTracer::SetDestinationTtl(int ttl, Ipv4NetOrder destination) {
+  // The destination answering at a lower TTL than before moved closer only
+  // where a router used to answer at that TTL; a TTL whose probes had all been
+  // lost (loss while the route was first found) just had not shown it yet.
+  if (destinationTtl_ && ttl < *destinationTtl_ && ttl <= static_cast<int>(hops_.size())) {
+    const auto& responders = hops_[static_cast<std::size_t>(ttl - 1)].Responders();
+    const bool routerThere = std::any_of(responders.begin(), responders.end(),
+                                         [&](const HopResponder& r) { return r.address != destination; });
+    if (routerThere) {
+      AddChange(RouteChange{
+          clock_.wallNow(),
+          ttl,
+          {},
+          0,
+          "目标从第" + std::to_string(*destinationTtl_) + "跳提前到第" + std::to_string(ttl) + "跳，路由变短"});
+    }
   }
   destinationTtl_ = ttl;
   // Hops beyond the destination were probed only while it was unknown.

@@ -92,7 +92,7 @@ class RouteTracer {
   void EndProbe(std::uint32_t round);
   void CloseFinishedRounds();
   void CompareWithLast(const RoundRecord& record);
-  void SetDestinationTtl(int ttl);
+  void SetDestinationTtl(int ttl, Ipv4NetOrder destination);
   void AddChange(RouteChange change);
   HopRecord& Hop(int ttl);
   RoundRecord* Round(std::uint32_t round);

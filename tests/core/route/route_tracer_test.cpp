@@ -178,6 +178,19 @@ TEST(RouteTracer, AnswersToUnknownOrExpiredProbesAreIgnored) {
   }
 }
 
+TEST(RouteTracer, DestinationAnswerLostWhileTheRouteIsFoundIsNoRouteChange) {
+  std::vector<ScriptedHop> hops = Chain(4);
+  // The first probe to reach the destination (TTL 4) is lost, the next (TTL 5) answered.
+  hops[3].answers = [](std::uint32_t n) { return n != 0; };
+  ScriptedRoute route(hops);
+  TraceOptions options;
+  options.rounds = 5;
+  const RouteSnapshot snapshot = Trace(route, options);
+  EXPECT_EQ(snapshot.destinationTtl, 4);
+  EXPECT_EQ(snapshot.hops.size(), 4u);
+  EXPECT_TRUE(snapshot.changes.empty()) << snapshot.changes.front().text;
+}
+
 TEST(RouteTracer, ShorterRouteDropsTheHopsBeyondTheNewDestination) {
   ScriptedRoute route(Chain(5));
   TraceOptions options;
