@@ -57,10 +57,11 @@ void RouteTrace::Trace(std::stop_token stop, HopProberFactory factory) {
   std::string whyNot;
   auto prober = factory(request_, *lookup.address, &whyNot);
   if (!prober) return finish(whyNot.empty() ? "无法发送探测包" : whyNot);
+  const TraceClock clock = TraceClock::System();
   {
     std::lock_guard lock(mutex_);
     prober_ = std::move(prober);
-    tracer_ = std::make_unique<RouteTracer>(*prober_, request_.options, TraceClock::System());
+    tracer_ = std::make_unique<RouteTracer>(*prober_, request_.options, clock);
   }
   std::unordered_set<Ipv4NetOrder> named;
   for (;;) {
@@ -72,8 +73,9 @@ void RouteTrace::Trace(std::stop_token stop, HopProberFactory factory) {
     if (!waitMs || stop.stop_requested()) break;
     const auto answer = prober_->Wait(*waitMs, stop);
     if (!answer) continue;
+    const std::int64_t receivedUs = clock.nowUs();
     std::lock_guard lock(mutex_);
-    tracer_->Accept(*answer);
+    tracer_->Accept(*answer, receivedUs);
     if (names_ && named.insert(answer->from).second) names_->Want(answer->from);
   }
   finish("");

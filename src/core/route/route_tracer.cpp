@@ -240,6 +240,8 @@ std::optional<int> RouteTracer::Advance() {
 
 void RouteTracer::Accept(const HopAnswer& answer) { Take(answer, clock_.nowUs()); }
 
+void RouteTracer::Accept(const HopAnswer& answer, std::int64_t receivedUs) { Take(answer, receivedUs); }
+
 void RouteTracer::Run(std::stop_token stop) {
   while (const auto waitMs = Advance()) {
     if (stop.stop_requested()) return;
@@ -265,14 +267,6 @@ void RouteTracer::Fill(RouteSnapshot& snapshot) const {
     hop.isDestination = destinationTtl_ && hop.ttl == *destinationTtl_;
     snapshot.hops.push_back(std::move(hop));
   }
-}
-
-std::vector<Ipv4NetOrder> RouteTracer::Responders() const {
-  std::vector<Ipv4NetOrder> addresses;
-  for (const HopRecord& hop : hops_) {
-    for (const HopResponder& responder : hop.Responders()) addresses.push_back(responder.address);
-  }
-  return addresses;
 }
 
 }  // namespace qnc

@@ -55,15 +55,16 @@ class RouteTracer {
   // up) and gives the milliseconds until the next thing is due; nothing once
   // the rounds asked for are done and every probe answered or timed out.
   std::optional<int> Advance();
-  // Takes an answer from the prober, timed now.
+  // Takes an answer from the prober, received now or at receivedUs (on the
+  // tracer's clock: taken before waiting for a lock, so the wait does not
+  // count in the round trip).
   void Accept(const HopAnswer& answer);
+  void Accept(const HopAnswer& answer, std::int64_t receivedUs);
   // Advances and waits for answers on the calling thread until done or stopped.
   void Run(std::stop_token stop);
 
   // Fills the hops, rounds and changes of a snapshot.
   void Fill(RouteSnapshot& snapshot) const;
-  // Every address that answered so far (for the reverse names).
-  std::vector<Ipv4NetOrder> Responders() const;
 
  private:
   struct InFlight {
