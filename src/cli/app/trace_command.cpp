@@ -7,6 +7,7 @@
 #include "core/route/route_reading.h"
 #include "core/route/route_trace.h"
 #include "platform/ip_config.h"
+#include "platform/ttl_probe.h"
 
 namespace qnc {
 
@@ -107,7 +108,8 @@ int RunTraceCommand(const std::vector<std::string>& args, std::ostream& out, std
   if (!snapshot.error.empty() && snapshot.rounds == 0) {
     err << "quorix-probe: trace: " << snapshot.error << "\n";
     // TCP probes need no rights beyond an ordinary socket's.
-    if (!command.tcpPort && snapshot.destination != 0) err << "quorix-probe: trace: --tcp PORT works without them\n";
+    if (!command.tcpPort && snapshot.destination != 0 && TtlProbesAvailable())
+      err << "quorix-probe: trace: --tcp PORT works without them\n";
     return kExitFailed;
   }
   std::optional<Ipv4NetOrder> gateway;
