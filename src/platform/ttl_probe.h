@@ -51,7 +51,8 @@ class TtlEchoSocket {
  private:
   TtlEchoSocket(SocketHandle handle, bool raw) : handle_(std::move(handle)), raw_(raw) {}
   SocketHandle handle_;
-  bool raw_ = false;
+  // A raw socket (answers with their IPv4 header); unused where no socket opens (Windows, for now).
+  [[maybe_unused]] bool raw_ = false;
 };
 
 // One TCP connect that expires after `ttl` routers, so that the routers on
