@@ -63,6 +63,7 @@ std::string CliUsage() {
   return std::string(
              "Usage: quorix-probe [options]\n"
              "       quorix-probe lan-server|lan-client [options]   (LAN throughput test; --help for its options)\n"
+             "       quorix-probe trace HOST [options]              (the route hop by hop; see below)\n"
              "\n"
              "Measures three tables for ever, side by side, and prints each table after every pass:\n"
              "  DNS table   the time a DNS server takes to resolve each domain (UDP, A record)\n"

@@ -11,6 +11,7 @@
 #include "cli/app/cli_options.h"
 #include "cli/app/lan_command.h"
 #include "cli/app/run_probe.h"
+#include "cli/app/trace_command.h"
 #include "platform/terminal.h"
 
 int main(int argc, char** argv) {
@@ -20,8 +21,8 @@ int main(int argc, char** argv) {
   qnc::FailWritesPastFileSizeLimit();
   const std::vector<std::string> args = qnc::CommandLineArguments(argc, argv);
 
-  if (!args.empty() && qnc::IsLanCommand(args.front())) {
-    // The LAN test watches a stop token; Ctrl-C raises it.
+  if (!args.empty() && (qnc::IsLanCommand(args.front()) || args.front() == qnc::kTraceCommand)) {
+    // The LAN test and the route trace watch a stop token; Ctrl-C raises it.
     std::stop_source stop;
     std::jthread watcher([&stop](std::stop_token done) {
       while (!done.stop_requested() && !qnc::InterruptRequested()) {
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
       }
       stop.request_stop();
     });
+    if (args.front() == qnc::kTraceCommand) return qnc::RunTraceCommand(args, std::cout, std::cerr, stop.get_token());
     return qnc::RunLanCommand(args, std::cout, std::cerr, stop.get_token());
   }
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << qnc::CliUsage() << "\n";
     qnc::PrintLanUsage(std::cout);
+    qnc::PrintTraceUsage(std::cout);
     return 0;
   }
   qnc::ProbeSessionEnvironment environment{std::cout, std::cerr};
