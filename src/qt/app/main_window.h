@@ -51,7 +51,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   TextFieldStore& GpuCountField() { return core_.GpuCountField(); }
   TextFieldStore& GpuUsageField() { return core_.GpuUsageField(); }
   // The web-page window that buttons 1007 and 1011 show.
-  CShowBubgDlg& WebPageWindow() { return m_showBubgDlg; }
+  CShowBubgDlg& WebPageWindow() { return showBubgDlg_; }
   // The notification-area icon (id 128); null until the window first goes there.
   QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
@@ -112,7 +112,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void OpenWebPage(const QString& address);
 
   // Reused by both web-page buttons for the window's whole life.
-  CShowBubgDlg m_showBubgDlg{this};
+  CShowBubgDlg showBubgDlg_{this};
   MainWindowOptions options_;
   std::unique_ptr<TrayPresence> tray_;
   // The tables, their workers and the GPU worker; the destructor stops the

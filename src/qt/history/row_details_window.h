@@ -59,7 +59,7 @@ class RowDetailsWindow final : public QWidget {
 
  signals:
   // After the samples shown have changed.
-  void followed();
+  void followed();  // NOLINT(readability-identifier-naming): a Qt signal, named as Qt's are
 
  private:
   void BuildLayout();
