@@ -27,6 +27,7 @@ void LanTestController::ChangePort(int serverPort) {
 void LanTestController::StartClients(int mode, int threadCount, const LanClientSettings& settings) {
   RestartClientReportClock();
   clients_.StopAndJoin();
+  clientTestRunning_ = true;
   for (int i = 0; i < threadCount; ++i) {
     clients_.Start(
         [this, settings, mode](std::stop_token stop) { ClientThread(std::move(stop), context_, settings, mode); });
@@ -36,6 +37,7 @@ void LanTestController::StartClients(int mode, int threadCount, const LanClientS
 void LanTestController::StopClients() {
   RestartClientReportClock();
   clients_.StopAndJoin();
+  clientTestRunning_ = false;
 }
 
 void LanTestController::RestartClientReportClock() { state_.clientMeter.SetLastReportTick(context_.ticks.Now()); }
@@ -46,6 +48,7 @@ void LanTestController::Shutdown() {
   listenSocket_.Close();
   connections_.StopAndJoin();
   clients_.StopAndJoin();
+  clientTestRunning_ = false;
 }
 
 int ThreadCountForIndex(int index) {

@@ -44,6 +44,10 @@ class LanTestController {
   void StartClients(int mode, int threadCount, const LanClientSettings& settings);
   // The stop command: starts the report second afresh and ends the clients.
   void StopClients();
+  // Whether a client test runs: from a start command until the stop command
+  // or the close. Clients that ended on their own (their connection was lost)
+  // leave it running until the user stops it. The start-stop button shows it.
+  bool ClientTestRunning() const { return clientTestRunning_; }
 
   // The close command: stops and joins every thread this controller started.
   void Shutdown();
@@ -62,6 +66,7 @@ class LanTestController {
   LanEngineContext context_;
   ListenSocketSlot listenSocket_;
   ConnectionLimits limits_;
+  bool clientTestRunning_ = false;  // the commands' thread's only
   // Declared last: destroyed (stopped and joined) before what they refer to.
   ThreadGroup connections_;
   ThreadGroup listeners_;

@@ -8,9 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
-#include <algorithm>
 
-#include "core/gpu/gpu_worker.h"
 #include "core/probe/dns_worker.h"
 #include "platform/ip_config.h"
 #include "qt/app/app_images.h"
@@ -40,24 +38,19 @@ QString ServerBoxProblem(const QString& text) {
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent),
       options_(std::move(options)),
-      session_(options_),
+      core_(options_, options_.gpu),
       ui_(
           *this, [this](TableKind kind) { return SelectionMark(kind); }, options_.lanTest),
-      commands_(session_, ui_, options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
+      commands_(core_.Session(), ui_,
+                options_.configFilePath.empty() ? FixedConfigFilePath() : options_.configFilePath) {
   OnInitDialog();
   NoticeIfPingsCannotBeSent(*this, Model(TableKind::kPing), options_.icmpUnavailableReason);
 }
 
 CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
-  // All four hear the request before the first join waits.
-  session_.RequestStop();
-  gpuThread_.RequestStop();
-  session_.StopAndJoin();
-  gpuThread_.StopAndJoin();
-  session_.DnsServer().SetChangedListener(nullptr);
-  for (const TableKind kind : kAllTables) session_.SetRowEditor(kind, nullptr);
-  gpuCount_.SetChangedListener(nullptr);
-  gpuUsage_.SetChangedListener(nullptr);
+  core_.StopAndJoin();
+  core_.StopListening();
+  for (const TableKind kind : kAllTables) core_.Session().SetRowEditor(kind, nullptr);
   // The controls outlive this object's members; nothing they still emit while
   // they go may reach it.
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
@@ -68,16 +61,16 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   // draws here, so the About box opens from its button only.
   setWindowIcon(AppIcon());
 
-  history_ = std::make_unique<HistoryWindows>(*this, session_, FindGatewayAddress(options_.routeTablePath));
+  history_ = std::make_unique<HistoryWindows>(*this, core_.Session(), FindGatewayAddress(options_.routeTablePath));
   for (const TableKind kind : kAllTables) SetUpTable(kind);
   FillRows();
   ConnectControls();
-  ConnectGpuLabels();
+  ListenToWorkers();
 
   // The fixed file replaces the default rows of the tables it holds.
   commands_.LoadFixedFile();
 
-  if (options_.startWorkers) StartWorkers();
+  if (options_.startWorkers) core_.StartWorkers();
   // Keyboard focus stays with the first control in tab order, the ping table.
 }
 
@@ -86,15 +79,16 @@ void CQUORIX_NET_CHECKDlg::SetUpTable(TableKind kind) {
   SetUpReportView(View(kind), *model);
   // Rows the session adds or removes from now on go through the model, so
   // the view hears of them.
-  session_.SetRowEditor(kind, model.get());
+  core_.Session().SetRowEditor(kind, model.get());
   history_->WatchRowRemovals(kind, *model);
   models_[kind] = std::move(model);
 }
 
 void CQUORIX_NET_CHECKDlg::FillRows() {
-  if (options_.defaultRows) session_.AddDefaultRows();
+  ProbeSession& session = core_.Session();
+  if (options_.defaultRows) session.AddDefaultRows();
   const PerTable<const std::vector<std::string>*> extra{&options_.dnsRows, &options_.pingRows, &options_.gameRows};
-  for (const TableKind kind : kAllTables) session_.AppendRows(kind, *extra[kind]);
+  for (const TableKind kind : kAllTables) session.AppendRows(kind, *extra[kind]);
 }
 
 void CQUORIX_NET_CHECKDlg::ConnectControls() {
@@ -118,7 +112,19 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
     commands_.DnsServerEdited(text.toStdString());
     MarkServerBox(text);
   });
-  session_.DnsServer().SetChangedListener([this](const std::string&) { OnWorkerSetServerText(); });
+}
+
+void CQUORIX_NET_CHECKDlg::ListenToWorkers() {
+  // The notices come on the workers' threads; the box and the labels are the
+  // GUI thread's, so each travels there in a queued call.
+  core_.Listen(WorkerNotices{
+      .serverTextChanged = [this] { workerCalls_->Post([this] { ShowWorkerServerText(); }); },
+      .gpuLabelChanged =
+          [this](int label, const std::string& text) {
+            workerCalls_->Post(
+                [this, label, shown = QString::fromStdString(text)] { ControlAs<QLabel>(label)->setText(shown); });
+          },
+  });
 }
 
 void CQUORIX_NET_CHECKDlg::MarkServerBox(const QString& text) {
@@ -135,38 +141,6 @@ void CQUORIX_NET_CHECKDlg::MarkServerBox(const QString& text) {
 
 void CQUORIX_NET_CHECKDlg::ConnectButton(int id, void (WindowCommands::*command)()) {
   connect(ControlAs<QPushButton>(id), &QPushButton::clicked, this, [this, command] { (commands_.*command)(); });
-}
-
-void CQUORIX_NET_CHECKDlg::ConnectGpuLabels() {
-  // Both labels start as "0" and keep their text until a reading succeeds.
-  gpuCount_.StoreText("0");
-  gpuUsage_.StoreText("0");
-  gpuCount_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuCountLabel, text); });
-  gpuUsage_.SetChangedListener([this](const std::string& text) { ShowOnLabel(id::kGpuUsageLabel, text); });
-}
-
-void CQUORIX_NET_CHECKDlg::ShowOnLabel(int id, const std::string& text) {
-  // On the GPU worker's thread: the label is the GUI thread's, so the text
-  // travels there in a queued call (one every few seconds).
-  workerCalls_->Post([this, id, shown = QString::fromStdString(text)] { ControlAs<QLabel>(id)->setText(shown); });
-}
-
-void CQUORIX_NET_CHECKDlg::StartWorkers() {
-  // In this order: the three probe workers, then the GPU worker.
-  session_.Start();
-  gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_, options_.gpu);
-  gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
-}
-
-bool CQUORIX_NET_CHECKDlg::StopWorkers(std::chrono::milliseconds limit) {
-  using std::chrono::milliseconds;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  session_.RequestStop();
-  gpuThread_.RequestStop();
-  const bool probesEnded = session_.StopWithin(limit);
-  const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
-  const bool gpuEnded = gpuThread_.StopWithin(std::max(left, milliseconds(0)));
-  return probesEnded && gpuEnded;
 }
 
 QTableView& CQUORIX_NET_CHECKDlg::View(TableKind kind) const { return *ControlAs<QTableView>(kTableControlIds[kind]); }
@@ -190,16 +164,8 @@ void CQUORIX_NET_CHECKDlg::OnTableRightClick(TableKind table, const QPoint& /*po
 
 void CQUORIX_NET_CHECKDlg::accept() {}
 
-void CQUORIX_NET_CHECKDlg::OnWorkerSetServerText() {
-  // On the DNS worker's thread: the box is the GUI thread's, so the new text
-  // travels there in a queued call, at most one pending at a time.
-  if (serverTextPending_.exchange(true)) return;
-  workerCalls_->Post([this] { ShowWorkerServerText(); });
-}
-
 void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
-  serverTextPending_.store(false);
-  const QString text = QString::fromStdString(session_.DnsServer().Text());
+  const QString text = QString::fromStdString(core_.TakeServerText());
   QLineEdit& edit = DnsServerEdit();
   if (edit.text() != text) edit.setText(text);
   MarkServerBox(text);  // also when the system names no server and the box stays empty

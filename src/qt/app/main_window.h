@@ -2,7 +2,6 @@
 #include <QColor>
 #include <QPoint>
 #include <QSystemTrayIcon>
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -10,7 +9,6 @@
 
 #include "core/model/text_field.h"
 #include "core/probe/probe_session.h"
-#include "platform/thread_group.h"
 #include "qt/app/history_windows.h"
 #include "qt/app/main_window_options.h"
 #include "qt/app/probe_table_model.h"
@@ -20,6 +18,7 @@
 #include "qt/widgets/template_dialog.h"
 #include "qt/widgets/window_thread_call.h"
 #include "views/commands/window_commands.h"
+#include "views/window_core/main_window_core.h"
 
 class QCloseEvent;
 class QLineEdit;
@@ -29,8 +28,6 @@ namespace qnc {
 
 // The background of the DNS server box while its text names no server.
 inline constexpr QRgb kInvalidServerBoxColour = 0xffffd6d6;
-
-class GpuWorker;
 
 // The main window: the DNS, ping and game tables measured live by their
 // workers, the DNS server box, the command buttons and the menu bar. Enter does
@@ -45,16 +42,16 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   // Stops and joins the workers before any control goes.
   ~CQUORIX_NET_CHECKDlg() override;
 
-  TableStore& Table(TableKind kind) { return session_.Table(kind); }
+  TableStore& Table(TableKind kind) { return core_.Session().Table(kind); }
   ProbeTableModel& Model(TableKind kind) { return *models_[kind]; }
   QTableView& View(TableKind kind) const;
   QLineEdit& DnsServerEdit() const;
-  ResetRequest& Reset() { return session_.Reset(); }
+  ResetRequest& Reset() { return core_.Session().Reset(); }
   // What the GPU worker writes into labels 1010 and 1009.
-  TextFieldStore& GpuCountField() { return gpuCount_; }
-  TextFieldStore& GpuUsageField() { return gpuUsage_; }
+  TextFieldStore& GpuCountField() { return core_.GpuCountField(); }
+  TextFieldStore& GpuUsageField() { return core_.GpuUsageField(); }
   // The web-page window that buttons 1007 and 1011 show.
-  CShowBubgDlg& WebPageWindow() { return m_showBubgDlg; }
+  CShowBubgDlg& WebPageWindow() { return showBubgDlg_; }
   // The notification-area icon (id 128); null until the window first goes there.
   QSystemTrayIcon* NotificationIcon() const { return tray_ != nullptr ? tray_->Icon() : nullptr; }
   // The fixed configuration file that start-up loads and the tray saves.
@@ -69,8 +66,8 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
 
   // Requests the workers to stop and waits at most `limit`: true when all
   // have ended (they are then joined).
-  bool StopWorkers(std::chrono::milliseconds limit);
-  int RunningWorkers() const { return static_cast<int>(session_.Running() + gpuThread_.Running()); }
+  bool StopWorkers(std::chrono::milliseconds limit) { return core_.StopWorkers(limit); }
+  int RunningWorkers() const { return core_.RunningWorkers(); }
 
   // The row at which the user's latest selection in the table was made: the
   // current row while it is selected; -1 when there is none.
@@ -107,36 +104,28 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {
   void SetUpTable(TableKind kind);
   void FillRows();
   void ConnectControls();
-  void StartWorkers();
+  void ListenToWorkers();
   void ConnectButton(int id, void (WindowCommands::*command)());
-  void OnWorkerSetServerText();
   void MarkServerBox(const QString& text);
-  void ConnectGpuLabels();
-  void ShowOnLabel(int id, const std::string& text);
   TrayPresence& Tray();
   void SaveForTray();
   void OpenWebPage(const QString& address);
 
   // Reused by both web-page buttons for the window's whole life.
-  CShowBubgDlg m_showBubgDlg{this};
+  CShowBubgDlg showBubgDlg_{this};
   MainWindowOptions options_;
   std::unique_ptr<TrayPresence> tray_;
-  // The tables and their workers; the destructor stops the workers first.
-  ProbeSession session_;
+  // The tables, their workers and the GPU worker; the destructor stops the
+  // workers first.
+  MainWindowCore core_;
   QtUiServices ui_;
   WindowCommands commands_;
-  TextFieldStore gpuCount_;
-  TextFieldStore gpuUsage_;
   // The models go before the stores they present.
   PerTable<std::unique_ptr<ProbeTableModel>> models_;
   // Carries the workers' texts to this window's thread; a child of the window.
   WindowThreadCall* workerCalls_ = new WindowThreadCall(this);
   // Goes before the tables: it deletes the windows that read them.
   std::unique_ptr<HistoryWindows> history_;
-  std::atomic<bool> serverTextPending_{false};
-  std::unique_ptr<GpuWorker> gpuWorker_;
-  // Declared last: the thread stops and joins before anything it uses goes.
-  ThreadGroup gpuThread_;
 };
 
 }  // namespace qnc

@@ -13,8 +13,8 @@ void CQUORIX_NET_CHECKDlg::OnAbout() {
 
 void CQUORIX_NET_CHECKDlg::OpenWebPage(const QString& address) {
   // The same window each time, with the address of the button pressed.
-  m_showBubgDlg.m_url = address;
-  m_showBubgDlg.exec();
+  showBubgDlg_.m_url = address;
+  showBubgDlg_.exec();
 }
 
 void CQUORIX_NET_CHECKDlg::OnPubgPage() { OpenWebPage(PubgPageAddress()); }

@@ -45,7 +45,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
 
  signals:
   // After the view has been told of the cells that workers changed.
-  void cellsRefreshed();
+  void cellsRefreshed();  // NOLINT(readability-identifier-naming): a Qt signal, named as Qt's are
 
  private slots:
   void RefreshChangedCells();

@@ -42,7 +42,7 @@ class RowDetailsWindow final : public TemplateDialog {
 
  signals:
   // After the samples shown have changed.
-  void followed();
+  void followed();  // NOLINT(readability-identifier-naming): a Qt signal, named as Qt's are
 
  private:
   void SetUpFailureList();

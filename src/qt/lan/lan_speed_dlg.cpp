@@ -91,7 +91,7 @@ bool CLanSpeedDlg::IsServerMode() const { return m_preset == kLanServerPreset; }
 
 void CLanSpeedDlg::OnStartStop() {
   auto* button = ControlAs<QPushButton>(id::kLanStartStopButton);
-  if (button->text() == Text(lan_window::kStartText)) {
+  if (!controller_->ClientTestRunning()) {
     // The button shows the new state at once; the threads start after the wait.
     button->setText(Text(lan_window::kStopText));
     button->repaint();

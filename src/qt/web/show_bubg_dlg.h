@@ -24,7 +24,7 @@ class CShowBubgDlg : public QObject {
   Q_OBJECT
 
  public:
-  enum Result { Rejected = 0, Accepted = 1 };
+  enum Result { Rejected = 0, Accepted = 1 };  // NOLINT(readability-identifier-naming): QDialog's codes
 
   // `url` empty: the PUBG page. `owner`: the window the page window stays
   // above.
@@ -32,7 +32,7 @@ class CShowBubgDlg : public QObject {
   ~CShowBubgDlg() override;
 
   // Shows the page window on `m_url`; returns when it closes.
-  int exec();
+  int exec();  // NOLINT(readability-identifier-naming): called as QDialog::exec is
   // Ends a page window that is showing (as when the program ends).
   void Close();
   bool IsShowing() const { return process_ != nullptr; }
@@ -44,7 +44,7 @@ class CShowBubgDlg : public QObject {
 
  signals:
   // The page program has started, showing `m_url`.
-  void opened();
+  void opened();  // NOLINT(readability-identifier-naming): a Qt signal, named as Qt's are
 
  private:
   QString PageProgram() const;

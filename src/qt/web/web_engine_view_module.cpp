@@ -40,6 +40,8 @@ class WebEngineViewModule final : public WebViewModule {
 }  // namespace
 }  // namespace qnc::web
 
+// The loader looks the entry point up by this C name.
+// NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" Q_DECL_EXPORT const qnc::web::WebViewModule* qnc_web_view_module_v1() {
   static const qnc::web::WebEngineViewModule module;
   return &module;

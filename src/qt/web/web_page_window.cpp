@@ -28,7 +28,7 @@ int WebPageWindow::exec() {
   // Back from the modal run no browser signal is on the stack any more, so
   // the closed window's browser can go now rather than at some later turn of
   // the event loop.
-  delete m_retired.data();
+  delete retired_.data();
 #if defined(__GLIBC__)
   // The engine frees most of what a page took in its window's last moments,
   // in many small blocks that the C library keeps for reuse; handing the
@@ -68,7 +68,7 @@ void WebPageWindow::ReleaseBrowser() {
   old->hide();
   old->setObjectName(QString());
   old->deleteLater();
-  m_retired = old;
+  retired_ = old;
 }
 
 }  // namespace qnc

@@ -53,8 +53,8 @@ class WebPageWindow : public TemplateDialog {
  private:
   void ReleaseBrowser();
 
-  QWidget* m_browser = nullptr;
-  QPointer<QWidget> m_retired;  // closed with the window, awaiting deletion
+  QWidget* m_browser = nullptr;  // NOLINT(readability-identifier-naming): the framework-named browser control
+  QPointer<QWidget> retired_;    // closed with the window, awaiting deletion
 };
 
 }  // namespace qnc

@@ -105,7 +105,7 @@ std::optional<LRESULT> LanTestWindow::OnMessage(UINT message, WPARAM /*wParam*/,
 }
 
 void LanTestWindow::OnStartStop() {
-  if (ControlText(id::kLanStartStopButton) == lan_window::kStartText) {
+  if (!controller_.ClientTestRunning()) {
     // The button shows the new state at once; the threads start after the wait.
     SetControlText(id::kLanStartStopButton, lan_window::kStopText);
     UpdateWindow(Control(id::kLanStartStopButton));

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -48,11 +49,11 @@ MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::st
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
       startupConfigPath_(std::move(startupConfigPath)),
-      session_(sessionOptions_),
-      lists_(session_),
+      core_(sessionOptions_),
+      lists_(core_.Session()),
       ui_(
           resources, [this] { return Handle(); }, [this](TableKind kind) { return lists_.SelectionMark(kind); }),
-      commands_(session_, ui_, std::move(fixedConfigPath)) {}
+      commands_(core_.Session(), ui_, std::move(fixedConfigPath)) {}
 
 MainWindow::~MainWindow() {
   StopWorkers();
@@ -64,12 +65,12 @@ void MainWindow::OnInitDialog() {
   SetIcons();
   AddAboutToSystemMenu();
   tray_ = std::make_unique<TrayIcon>(Handle(), resources_);
-  session_.AddDefaultRows();
+  core_.Session().AddDefaultRows();
   // The file replaces the default rows of the tables it holds.
-  session_.ApplyConfig(ReadConfig(startupConfigPath_));
+  core_.Session().ApplyConfig(ReadConfig(startupConfigPath_));
   lists_.Attach(Handle());
   ListenToWorkers();
-  StartWorkers();
+  core_.StartWorkers();
 }
 
 void MainWindow::SetIcons() {
@@ -87,46 +88,26 @@ void MainWindow::AddAboutToSystemMenu() {
 }
 
 void MainWindow::ListenToWorkers() {
+  // On the workers' threads: each notice is posted to the window, which
+  // reads the newest text when it gets there.
   HWND window = Handle();
-  session_.DnsServer().SetChangedListener([this, window](const std::string&) {
-    // On the DNS worker's thread: at most one notice waits at a time.
-    if (!serverTextPending_.exchange(true)) PostMessageW(window, message::kServerTextChanged, 0, 0);
+  core_.Listen(WorkerNotices{
+      .serverTextChanged = [window] { PostMessageW(window, message::kServerTextChanged, 0, 0); },
+      .gpuLabelChanged = [window](int label,
+                                  const std::string&) { PostMessageW(window, message::kGpuTextChanged, label, 0); },
   });
-  // Both labels start as "0" and keep their text until a reading succeeds.
-  gpuCount_.StoreText("0");
-  gpuUsage_.StoreText("0");
-  gpuCount_.SetChangedListener(
-      [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuCountLabel, 0); });
-  gpuUsage_.SetChangedListener(
-      [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuUsageLabel, 0); });
-}
-
-void MainWindow::StartWorkers() {
-  // In this order: the three probe workers, then the GPU worker.
-  session_.Start();
-  gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_);
-  gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
 }
 
 void MainWindow::StopWorkers() {
   if (workersStopped_) return;
   workersStopped_ = true;
-  const auto deadline = std::chrono::steady_clock::now() + kWorkerStopLimit;
-  // All four hear the request before the first wait.
-  session_.RequestStop();
-  gpuThread_.RequestStop();
-  const bool probesEnded = session_.StopWithin(kWorkerStopLimit);
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  const bool gpuEnded = gpuThread_.StopWithin(std::max(left, std::chrono::milliseconds(0)));
-  if (!probesEnded || !gpuEnded) {
+  if (!core_.StopWorkers(kWorkerStopLimit)) {
     // A worker stuck in a system call must not keep the program alive.
     std::fflush(nullptr);
     std::_Exit(0);
   }
   lists_.Detach();
-  session_.DnsServer().SetChangedListener(nullptr);
-  gpuCount_.SetChangedListener(nullptr);
-  gpuUsage_.SetChangedListener(nullptr);
+  core_.StopListening();
 }
 
 void MainWindow::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
@@ -197,7 +178,7 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       return 0;
     case message::kGpuTextChanged: {
       const int label = static_cast<int>(wParam);
-      SetControlText(label, (label == id::kGpuCountLabel ? gpuCount_ : gpuUsage_).Text());
+      SetControlText(label, core_.GpuLabelText(label));
       return 0;
     }
     case message::kTrayNotify:
@@ -282,8 +263,7 @@ void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
 }
 
 void MainWindow::ShowWorkerServerText() {
-  serverTextPending_.store(false);
-  const std::string text = session_.DnsServer().Text();
+  const std::string text = core_.TakeServerText();
   // A change of the box restarts the DNS counters, as a typed one does.
   if (ControlText(id::kDnsServerEdit) != text) SetControlText(id::kDnsServerEdit, text);
 }

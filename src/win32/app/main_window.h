@@ -1,17 +1,13 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "core/gpu/gpu_worker.h"
-#include "core/model/text_field.h"
 #include "core/probe/probe_session.h"
-#include "platform/thread_group.h"
 #include "views/commands/window_commands.h"
+#include "views/window_core/main_window_core.h"
 #include "win32/app/table_lists.h"
 #include "win32/app/tray_icon.h"
 #include "win32/app/win32_ui_services.h"
@@ -39,7 +35,6 @@ class MainWindow final : public TemplateDialog {
   void SetIcons();
   void AddAboutToSystemMenu();
   void ListenToWorkers();
-  void StartWorkers();
   void StopWorkers();
   bool OnSysCommand(WPARAM command);
   void OnTrayNotify(LPARAM mouseEvent);
@@ -54,22 +49,17 @@ class MainWindow final : public TemplateDialog {
   // The program's own measuring options, named so the session copies a whole
   // object (GCC 12 at -O3 takes a defaulted temporary for half-built).
   const ProbeSessionOptions sessionOptions_{};
-  ProbeSession session_;
+  // The tables, their workers and the GPU worker.
+  MainWindowCore core_;
   TableLists lists_;
   Win32UiServices ui_;
   WindowCommands commands_;
-  TextFieldStore gpuCount_;
-  TextFieldStore gpuUsage_;
   std::unique_ptr<TrayIcon> tray_;
   // Broadcast when the task bar is made anew, for the tray icon.
   const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
-  std::atomic<bool> serverTextPending_{false};
-  std::unique_ptr<GpuWorker> gpuWorker_;
   bool workersStopped_ = false;
-  // Declared last: the thread stops and joins before anything it uses goes.
-  ThreadGroup gpuThread_;
 };
 
 }  // namespace qnc

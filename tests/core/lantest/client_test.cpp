@@ -20,8 +20,10 @@ TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   const std::uint16_t port = testing::FreeLoopbackPort();
   ASSERT_NE(port, 0);
   LanSide client;
+  EXPECT_FALSE(client.controller.ClientTestRunning());
   const auto started = std::chrono::steady_clock::now();
   client.controller.StartClients(0, 1, LanClientSettings{"127.0.0.1", port + 65536});
+  EXPECT_TRUE(client.controller.ClientTestRunning());
   const std::regex retry("^重试连接服务器:" + std::to_string(port) + "\\.{6}$");
   ASSERT_TRUE(WaitUntil([&] { return CountMatching(client.Lines(), retry) >= 3; }));
   // Each retry waits a full second before the next attempt.
@@ -33,13 +35,15 @@ TEST(LanClientTest, RetriesAboutOnceASecondUntilStopped) {
   const auto stopPressed = std::chrono::steady_clock::now();
   client.controller.StopClients();
   EXPECT_EQ(client.controller.ClientsRunning(), 0u) << "the stop command returns once its clients have ended";
+  EXPECT_FALSE(client.controller.ClientTestRunning());
   EXPECT_LT(std::chrono::steady_clock::now() - stopPressed, std::chrono::milliseconds(1500))
       << "a stop wakes the retry pause";
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 0);
 }
 
 // A server that accepts but never answers: every client thread's receive
-// times out and the thread ends without a report line.
+// times out and the thread ends without a report line. The test still runs
+// for the window (its button stays at stop) until the user stops it.
 TEST(LanClientTest, SilentServerEndsTheClients) {
   auto listener = TcpSocket::Open().value();
   ASSERT_TRUE(listener.Bind(Loopback(), 0));
@@ -55,6 +59,9 @@ TEST(LanClientTest, SilentServerEndsTheClients) {
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), 4);
   EXPECT_EQ(CountMatching(client.Lines(), testing::kClientReport), 0);
   EXPECT_EQ(client.controller.Counters().clientsRefused.load(), 0) << "silence is no refusal";
+  EXPECT_TRUE(client.controller.ClientTestRunning()) << "clients that ended on their own leave the test running";
+  client.controller.StopClients();
+  EXPECT_FALSE(client.controller.ClientTestRunning());
 }
 
 // The stop command ends transferring clients; the server's connection

@@ -43,6 +43,7 @@ TEST_P(EndToEndTest, BytesGoTheWayOfTheModeAndBothLogsReport) {
       << client.log.Text();
   client.controller.Shutdown();
   server.controller.Shutdown();
+  EXPECT_FALSE(client.controller.ClientTestRunning()) << "the close ends the test";
 
   EXPECT_EQ(client.controller.Counters().clientsConnected.load(), threads);
 

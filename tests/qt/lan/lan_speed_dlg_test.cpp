@@ -158,6 +158,7 @@ TEST(LanSpeedDlgTest, StartAndStopAClientRun) {
 
   button->click();
   EXPECT_EQ(button->text(), Q("停止"));
+  EXPECT_TRUE(under.dialog.Controller().ClientTestRunning());
   EXPECT_EQ(under.dialog.m_threadCount, 4);
   EXPECT_EQ(under.dialog.m_clientPort, port);
   ASSERT_TRUE(WaitWithEvents([&] {
@@ -173,6 +174,29 @@ TEST(LanSpeedDlgTest, StartAndStopAClientRun) {
   button->click();
   EXPECT_EQ(button->text(), Q("开始测试"));
   EXPECT_TRUE(WaitWithEvents([&] { return under.dialog.Controller().ClientsRunning() == 0; }));
+}
+
+// The button only shows whether a test runs; the controller knows it. A
+// caption put there from outside (another language, say) changes nothing of
+// what a click does.
+TEST(LanSpeedDlgTest, ClickFollowsTheTestNotTheCaption) {
+  const std::uint16_t port = testing::FreeLoopbackPort();
+  ASSERT_NE(port, 0);
+  DialogUnderTest under(kLanClientPreset);
+  under.Get<QLineEdit>(id::kLanServerAddressEdit)->setText("127.0.0.1");
+  under.Get<QLineEdit>(id::kLanClientPortEdit)->setText(QString::number(port));
+  auto* button = under.Get<QPushButton>(id::kLanStartStopButton);
+
+  button->setText("Start test");
+  button->click();
+  EXPECT_TRUE(under.dialog.Controller().ClientTestRunning()) << "a caption that is not 开始测试 still starts";
+  EXPECT_EQ(button->text(), Q("停止"));
+
+  button->setText(Q("开始测试"));
+  button->click();
+  EXPECT_FALSE(under.dialog.Controller().ClientTestRunning()) << "a running test stops, whatever the caption says";
+  EXPECT_EQ(button->text(), Q("开始测试"));
+  EXPECT_EQ(under.dialog.Controller().ClientsRunning(), 0u);
 }
 
 TEST(LanSpeedDlgTest, ChangePortListensOnTheNewPort) {
