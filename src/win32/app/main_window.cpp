@@ -7,11 +7,13 @@
 #include <cstdlib>
 
 #include "core/config/config_file.h"
+#include "platform/icmp_socket.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/menu_templates.h"
 #include "views/templates/page_addresses.h"
 #include "views/templates/window_templates.h"
 #include "win32/app/about_box.h"
+#include "win32/app/clipboard_text.h"
 #include "win32/app/resource_ids.h"
 #include "win32/app/window_messages.h"
 #include "win32/widgets/menu_handles.h"
@@ -44,10 +46,12 @@ HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetr
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath)
+MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath,
+                       IcmpCheck icmpCheck)
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
       startupConfigPath_(std::move(startupConfigPath)),
+      icmpCheck_(std::move(icmpCheck)),
       session_(sessionOptions_),
       lists_(session_),
       ui_(
@@ -68,6 +72,7 @@ void MainWindow::OnInitDialog() {
   // The file replaces the default rows of the tables it holds.
   session_.ApplyConfig(ReadConfig(startupConfigPath_));
   lists_.Attach(Handle());
+  CheckPingRights();
   ListenToWorkers();
   StartWorkers();
 }
@@ -99,6 +104,16 @@ void MainWindow::ListenToWorkers() {
       [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuCountLabel, 0); });
   gpuUsage_.SetChangedListener(
       [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuUsageLabel, 0); });
+}
+
+void MainWindow::CheckPingRights() {
+  const std::optional<std::string> reason = icmpCheck_ ? icmpCheck_() : IcmpUnavailableReason();
+  if (!reason) return;
+  const std::string notice = AdministratorPingPermissionText();
+  lists_.SetTableNotice(TableKind::kPing, notice);
+  pingNotice_ = std::make_unique<PingNoticeWindow>(notice, *reason);
+  // Opened once the window shows, so that the notice comes up over it.
+  PostMessageW(Handle(), message::kOpenPingNotice, 0, 0);
 }
 
 void MainWindow::StartWorkers() {
@@ -192,6 +207,9 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
     case message::kCellsChanged:
       if (wParam < kAllTables.size()) lists_.OnCellsChanged(kAllTables[wParam]);
       return 0;
+    case message::kOpenPingNotice:
+      if (pingNotice_ != nullptr) pingNotice_->OpenModeless(Handle(), resources_);
+      return 0;
     case message::kServerTextChanged:
       ShowWorkerServerText();
       return 0;
@@ -277,9 +295,20 @@ void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
     GetCursorPos(&cursor);
     ShowPopupMenu(TableMenu(kind), Handle(), cursor, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
     handled = true;
+  } else if (header.code == LVN_GETINFOTIPW) {
+    lists_.FillInfoTip(kind, *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
+    handled = true;
+  } else if (header.code == LVN_KEYDOWN) {
+    const auto& key = *reinterpret_cast<const NMLVKEYDOWN*>(&header);
+    if (key.wVKey == 'C' && GetKeyState(VK_CONTROL) < 0) {
+      CopyRows(kind);
+      handled = true;
+    }
   }
   result = 0;
 }
+
+void MainWindow::CopyRows(TableKind kind) { PutTextOnClipboard(Handle(), lists_.CopyText(kind)); }
 
 void MainWindow::ShowWorkerServerText() {
   serverTextPending_.store(false);

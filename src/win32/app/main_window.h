@@ -11,7 +11,9 @@
 #include "core/model/text_field.h"
 #include "core/probe/probe_session.h"
 #include "platform/thread_group.h"
+#include "views/commands/ping_permission_text.h"
 #include "views/commands/window_commands.h"
+#include "win32/app/ping_notice_window.h"
 #include "win32/app/table_lists.h"
 #include "win32/app/tray_icon.h"
 #include "win32/app/win32_ui_services.h"
@@ -21,13 +23,17 @@ namespace qnc {
 
 // The main window: the DNS, ping and game tables measured live by the
 // session's workers, the DNS server box, the command buttons, the menu bar,
-// the system menu's About item and the tray icon. Enter does nothing; Esc
+// the system menu's About item and the tray icon. Ctrl+C in a list copies its
+// selected rows (all when none is selected); a row's tip says why its latest
+// probe failed; where pings cannot be sent a notice says why, once, and the
+// ping rows' tips say it too. Enter does nothing; Esc
 // (or the tray menu's item) ends its run. The close box hides it into the
 // notification area while the workers go on measuring.
 class MainWindow final : public TemplateDialog {
  public:
   // Start-up loads `startupConfigPath`; the tray saves to `fixedConfigPath`.
-  MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath);
+  // `icmpCheck` says whether pings can be sent (empty: the platform's check).
+  MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath, IcmpCheck icmpCheck = {});
   // Stops and joins the workers (if the window's end has not already).
   ~MainWindow() override;
 
@@ -39,6 +45,8 @@ class MainWindow final : public TemplateDialog {
   void SetIcons();
   void AddAboutToSystemMenu();
   void ListenToWorkers();
+  void CheckPingRights();
+  void CopyRows(TableKind kind);
   void StartWorkers();
   void StopWorkers();
   bool OnSysCommand(WPARAM command);
@@ -51,6 +59,7 @@ class MainWindow final : public TemplateDialog {
 
   HINSTANCE resources_;
   const std::string startupConfigPath_;
+  const IcmpCheck icmpCheck_;
   // The program's own measuring options, named so the session copies a whole
   // object (GCC 12 at -O3 takes a defaulted temporary for half-built).
   const ProbeSessionOptions sessionOptions_{};
@@ -61,6 +70,7 @@ class MainWindow final : public TemplateDialog {
   TextFieldStore gpuCount_;
   TextFieldStore gpuUsage_;
   std::unique_ptr<TrayIcon> tray_;
+  std::unique_ptr<PingNoticeWindow> pingNotice_;
   // Broadcast when the task bar is made anew, for the tray icon.
   const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   HICON bigIcon_ = nullptr;

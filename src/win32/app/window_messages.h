@@ -15,5 +15,7 @@ inline constexpr UINT kCellsChanged = WM_APP + 1;       // wParam: the TableKind
 inline constexpr UINT kServerTextChanged = WM_APP + 2;  // the DNS worker set the server box's text
 inline constexpr UINT kGpuTextChanged = WM_APP + 3;     // wParam: the label whose text changed
 inline constexpr UINT kLogChanged = WM_APP + 4;         // the LAN test log has unread changes
+// The window to itself: open the ping notice, now that the window shows.
+inline constexpr UINT kOpenPingNotice = WM_APP + 5;
 
 }  // namespace qnc::message

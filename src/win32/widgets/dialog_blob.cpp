@@ -69,7 +69,10 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
     case ControlKind::kLabel:
       return {L"Static", common | (Has(styles, style::kCentred) ? SS_CENTER : SS_LEFT), 0};
     case ControlKind::kEdit: {
-      std::uint32_t edit = common | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT;
+      std::uint32_t edit = common | WS_TABSTOP | WS_BORDER | ES_LEFT;
+      // A multi-line edit wraps its lines unless it has a horizontal scroll bar.
+      const bool wraps = Has(styles, style::kMultiLine) && !Has(styles, style::kHorizontalScrollBar);
+      if (!wraps) edit |= ES_AUTOHSCROLL;
       if (Has(styles, style::kMultiLine)) edit |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
       if (Has(styles, style::kReadOnly)) edit |= ES_READONLY;
       if (Has(styles, style::kHorizontalScrollBar)) edit |= WS_HSCROLL;
