@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/model/table_kind.h"
+#include "core/probe/dns_server_tally.h"
 #include "core/probe/failure_reason.h"
 
 namespace qnc {
@@ -42,17 +43,6 @@ struct RowHealth {
     return Sent() == 0 ? 0.0 : static_cast<double>(Failures(reason)) / Sent();
   }
   double LookupFailureRatio() const { return samples == 0 ? 0.0 : static_cast<double>(LookupFailures()) / samples; }
-};
-
-// A DNS server that the DNS table has queried, with the figures of the
-// look-ups it answered or failed.
-struct DnsServerHealth {
-  std::string server;
-  std::uint32_t samples = 0;
-  std::uint32_t failed = 0;
-  double averageMs = 0;
-
-  double LossRatio() const { return samples == 0 ? 0.0 : static_cast<double>(failed) / samples; }
 };
 
 // Everything the diagnosis looks at.

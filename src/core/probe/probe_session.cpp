@@ -9,6 +9,7 @@ Options ProbeSession::WithSessionListener(Options options) {
   options.onSample = [this, own = std::move(options.onSample)](TableKind table, RowId row, const std::string& target,
                                                                const Sample& sample) {
     if (own) own(table, row, target, sample);
+    if (table == TableKind::kDns) dnsServers_.Record(dnsServer_.Text(), sample);
     if (sampleListener_) sampleListener_(table, row, target, sample);
   };
   return options;

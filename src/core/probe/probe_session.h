@@ -10,6 +10,7 @@
 #include "core/model/table_kind.h"
 #include "core/model/text_field.h"
 #include "core/probe/coordination.h"
+#include "core/probe/dns_server_tally.h"
 #include "core/probe/dns_worker.h"
 #include "core/probe/game_worker.h"
 #include "core/probe/ping_worker.h"
@@ -53,6 +54,9 @@ class ProbeSession {
   // The server the DNS worker queries; it fills in its first value when it starts.
   TextFieldStore& DnsServer() { return dnsServer_; }
   ResetRequest& Reset() { return reset_; }
+  // Every DNS server the DNS table has queried, with its look-ups' figures:
+  // each DNS sample counts for the server the box names as it ends.
+  const DnsServerTally& DnsServers() const { return dnsServers_; }
 
   // Routes this table's row inserts and deletes through editor (a front end's
   // model that presents the store); null routes them to the store again.
@@ -109,6 +113,7 @@ class ProbeSession {
   PerTable<TableStore> tables_;
   PerTable<RowEditor*> editors_;  // null: the store itself
   TextFieldStore dnsServer_;
+  DnsServerTally dnsServers_;
   ResetRequest reset_;
   // System-clock ticks since the epoch of the last retest; 0 for none.
   std::atomic<std::chrono::system_clock::rep> retestedAt_{0};

@@ -3,7 +3,7 @@
 #include <QAbstractItemModel>
 #include <QWidget>
 
-#include "core/diagnosis/network_state_of_tables.h"
+#include "core/history/diagnosis_report.h"
 
 namespace qnc {
 
@@ -64,13 +64,8 @@ void HistoryWindows::CheckRowsOf(TableKind table) {
   }
 }
 
-void HistoryWindows::RecordDnsSample(const Sample& sample) { dnsServers_.Record(session_.DnsServer().Text(), sample); }
-
 NetworkState HistoryWindows::CurrentState() const {
-  std::vector<const TableStore*> tables;
-  for (const TableKind kind : kAllTables) tables.push_back(&session_.Table(kind));
-  return NetworkStateOf(tables, gatewayAddress_, dnsServers_.Servers(), std::chrono::system_clock::now(),
-                        session_.RetestedAt());
+  return SessionNetworkState(session_, gatewayAddress_, std::chrono::system_clock::now());
 }
 
 }  // namespace qnc

@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "core/diagnosis/dns_server_tally.h"
 #include "core/probe/probe_session.h"
 #include "qt/history/diagnosis_window.h"
 #include "qt/history/row_details_window.h"
@@ -16,9 +15,8 @@ namespace qnc {
 
 // The main window's windows on the history of its rows: one details window
 // per row (a second double click raises it) and the one diagnosis window, all
-// without blocking the main window. Owns the tally of the DNS servers that the
-// diagnosis names. Deletes every window it opened when it goes, which the
-// main window makes happen before its tables go.
+// without blocking the main window. Deletes every window it opened when it
+// goes, which the main window makes happen before its tables go.
 class HistoryWindows {
  public:
   // `gatewayAddress`: the ping row of this target is the gateway (empty: none).
@@ -39,9 +37,6 @@ class HistoryWindows {
   // Lets the details windows of a table close at once when a row of it goes,
   // rather than at their next look.
   void WatchRowRemovals(TableKind table, QAbstractItemModel& model);
-  // Counts a finished DNS look-up for the server the box names now; any thread.
-  void RecordDnsSample(const Sample& sample);
-
   NetworkState CurrentState() const;
 
  private:
@@ -50,7 +45,6 @@ class HistoryWindows {
   QWidget& owner_;
   ProbeSession& session_;
   const std::string gatewayAddress_;
-  DnsServerTally dnsServers_;
   std::map<std::pair<TableKind, RowId>, QPointer<RowDetailsWindow>> details_;
   QPointer<DiagnosisWindow> diagnosis_;
 };

@@ -114,12 +114,6 @@ void CQUORIX_NET_CHECKDlg::ConnectControls() {
     connect(&View(kind), &QAbstractItemView::doubleClicked, this,
             [this, kind](const QModelIndex& index) { history_->OpenRowDetails(kind, index.row()); });
   }
-  // The diagnosis names the fastest DNS server: each look-up counts for the
-  // server the box names as it ends (on the DNS worker's thread).
-  session_.SetSampleListener(
-      [history = history_.get()](TableKind table, RowId, const std::string&, const Sample& sample) {
-        if (table == TableKind::kDns) history->RecordDnsSample(sample);
-      });
   connect(&DnsServerEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
     commands_.DnsServerEdited(text.toStdString());
     MarkServerBox(text);

@@ -1,25 +1,17 @@
 #pragma once
-#include <QWidget>
 #include <functional>
 #include <vector>
 
-#include "core/diagnosis/diagnosis.h"
-
-class QLabel;
-class QPushButton;
-class QTextBrowser;
+#include "core/history/diagnosis_report.h"
+#include "qt/widgets/template_dialog.h"
 
 namespace qnc {
 
-// The object names by which tests and the screenshot script find the parts.
-inline constexpr const char* kDiagnosisWindowName = "diagnosisWindow";
-inline constexpr const char* kDiagnosisTextName = "diagnosisVerdicts";
-inline constexpr const char* kRerunDiagnosisButtonName = "rerunDiagnosisButton";
-
-// The window of "【检测】": where the trouble most likely is, with the rows and
-// figures behind each verdict, and "重新检测" to look again at the figures of
-// that moment. Not modal.
-class DiagnosisWindow final : public QWidget {
+// The window of "【检测】" (DiagnosisDialogTemplate): where the trouble most
+// likely is, with the rows and figures behind each verdict, and "重新检测" to
+// look again at the figures of that moment. Shows what its DiagnosisModel
+// reports. Not modal.
+class DiagnosisWindow final : public TemplateDialog {
   Q_OBJECT
 
  public:
@@ -29,14 +21,10 @@ class DiagnosisWindow final : public QWidget {
 
   // Diagnoses the figures of now and shows the verdicts.
   void Run();
-  const std::vector<Verdict>& Verdicts() const { return verdicts_; }
+  const std::vector<Verdict>& Verdicts() const { return model_.Verdicts(); }
 
  private:
-  std::function<NetworkState()> gather_;
-  std::vector<Verdict> verdicts_;
-  QLabel* time_ = nullptr;
-  QTextBrowser* text_ = nullptr;
-  QPushButton* rerun_ = nullptr;
+  DiagnosisModel model_;
 };
 
 }  // namespace qnc

@@ -1,38 +1,23 @@
 #pragma once
 #include <QString>
-#include <QWidget>
-#include <cstdint>
-#include <memory>
-#include <vector>
 
+#include "core/history/row_details_model.h"
 #include "core/probe/probe_table.h"
-#include "core/probe/row_statistics.h"
-#include "core/probe/sample.h"
-#include "core/probe/sample_ring.h"
+#include "qt/widgets/template_dialog.h"
 
-class QLabel;
-class QPushButton;
+class QStandardItemModel;
 class QTimer;
-class QTreeWidget;
 
 namespace qnc {
 
 class LatencyChart;
 class TableStore;
 
-// The object names by which tests and the screenshot script find the parts.
-inline constexpr const char* kRowDetailsWindowName = "rowDetailsWindow";
-inline constexpr const char* kExportCsvButtonName = "exportCsvButton";
-inline constexpr const char* kExportMessageName = "exportMessage";
-inline constexpr const char* kFailureListName = "recentFailures";
-
-// A window on one row of a measured table: its latency over time with the
-// failures marked, the statistics of its kept samples, its recent failures
-// with their reasons, and "导出 CSV" of the samples. It follows the row: every
-// second it takes the samples that came since its last look (a copy of a few
-// at a time, so the window's thread never waits on a worker for long), and it
-// closes itself once the row is gone. Not modal; deleted when closed.
-class RowDetailsWindow final : public QWidget {
+// A window on one row of a measured table (RowDetailsDialogTemplate): it
+// shows what the row's RowDetailsModel gives, follows the row every second,
+// and closes itself once the row is gone. "导出 CSV" asks for a file and
+// exports to it. Not modal; deleted when closed.
+class RowDetailsWindow final : public TemplateDialog {
   Q_OBJECT
 
  public:
@@ -41,20 +26,18 @@ class RowDetailsWindow final : public QWidget {
   RowDetailsWindow(TableStore& table, RowId row, QWidget* parent = nullptr);
   ~RowDetailsWindow() override;
 
-  TableKind Kind() const { return kind_; }
+  TableKind Kind() const { return model_.Table(); }
   RowId Row() const { return row_; }
   // The samples shown, oldest first, and their statistics.
-  const std::vector<Sample>& Samples() const { return samples_; }
-  const RowStatistics& Statistics() const { return statistics_; }
+  const std::vector<Sample>& Samples() const { return model_.Samples(); }
+  const RowStatistics& Statistics() const { return model_.Statistics(); }
   LatencyChart& Chart() const { return *chart_; }
 
   // Takes the row's new samples now (the timer does it every second); closes
   // the window when the row no longer exists.
   void Follow();
-  // Writes the samples shown to `path` as CSV, whole or not at all, into a new
-  // file or in place of a regular one; a FIFO, a device, a folder or a
-  // symbolic link there is refused and left as it is. A failure is shown in
-  // the window. True when written.
+  // Writes the samples shown to `path` as CSV (see ExportCsv in
+  // core/history/csv_export.h) and shows how it went. True when written.
   bool ExportCsv(const QString& path);
 
  signals:
@@ -62,29 +45,15 @@ class RowDetailsWindow final : public QWidget {
   void followed();
 
  private:
-  void BuildLayout();
-  void TakeSamples();
-  void ShowStatistics();
-  void ShowFailures();
+  void SetUpFailureList();
+  void ShowModel();
   void ChooseExportFile();
-  void ShowMessage(const QString& text, bool failure);
 
   TableStore& table_;
   const RowId row_;
-  const TableKind kind_;
-  // Shared with the row: still readable for the moment after the row goes.
-  std::shared_ptr<const SampleRing> history_;
-  std::vector<Sample> samples_;
-  std::uint64_t nextSequence_ = 0;
-  std::uint64_t generation_ = 0;
-  RowStatistics statistics_;
-
+  RowDetailsModel model_;
   LatencyChart* chart_ = nullptr;
-  QLabel* target_ = nullptr;
-  std::vector<QLabel*> figures_;
-  QTreeWidget* failures_ = nullptr;
-  QPushButton* export_ = nullptr;
-  QLabel* message_ = nullptr;
+  QStandardItemModel* failures_ = nullptr;
   QTimer* timer_ = nullptr;
 };
 

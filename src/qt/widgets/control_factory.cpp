@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextBrowser>
 
 #include "qt/widgets/control_name.h"
 
@@ -19,9 +20,17 @@ bool Has(const ControlTemplate& control, unsigned style) { return (control.style
 
 QWidget* CreateLabel(const ControlTemplate& control, const QString& text, QWidget& parent) {
   auto* label = new QLabel(text, &parent);
-  const Qt::Alignment horizontal = Has(control, style::kCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
+  Qt::Alignment horizontal = Qt::AlignLeft;
+  if (Has(control, style::kCentred)) horizontal = Qt::AlignHCenter;
+  if (Has(control, style::kRightAligned)) horizontal = Qt::AlignRight;
   label->setAlignment(horizontal | Qt::AlignTop);
   label->setWordWrap(true);
+  if (Has(control, style::kBold)) {
+    QFont bold = parent.font();
+    bold.setBold(true);
+    label->setFont(bold);
+  }
+  if (Has(control, style::kSelectable)) label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
 }
 
@@ -101,7 +110,14 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent, const Di
       widget = CreatePicture(control, parent, pictures);
       place.setSize(static_cast<QLabel*>(widget)->pixmap().deviceIndependentSize().toSize());
       break;
+    case ControlKind::kRichText: {
+      auto* browser = new QTextBrowser(&parent);
+      browser->setOpenLinks(false);
+      widget = browser;
+      break;
+    }
     case ControlKind::kWebBrowser:
+    case ControlKind::kPaintArea:
       return nullptr;
   }
   if (control.id != 0) widget->setObjectName(ControlName(control.id));

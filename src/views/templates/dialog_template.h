@@ -16,6 +16,8 @@ enum class ControlKind {
   kEtchedLine,    // a thin etched vertical separator
   kPicture,       // a built-in bitmap (ControlTemplate::bitmap), as large as the bitmap
   kWebBrowser,    // an embedded browser; the window creates it itself, the template gives its place
+  kPaintArea,     // an area the window paints itself (a chart); the template gives its place
+  kRichText,      // read-only text with headings, colours and lists; a front end without them shows it plain
 };
 
 // Style bits of a control; 0 is a visible control with the kind's defaults.
@@ -26,6 +28,9 @@ inline constexpr unsigned kCentred = 1u << 2;              // label text centred
 inline constexpr unsigned kMultiLine = 1u << 3;            // an edit of many lines
 inline constexpr unsigned kReadOnly = 1u << 4;             // an edit the user cannot change
 inline constexpr unsigned kHorizontalScrollBar = 1u << 5;  // a multi-line edit: lines never wrap, a scroll bar shows
+inline constexpr unsigned kRightAligned = 1u << 6;         // label text against the right edge
+inline constexpr unsigned kBold = 1u << 7;                 // label text in the bold face of the window's font
+inline constexpr unsigned kSelectable = 1u << 8;           // label text the user may select and copy
 }  // namespace style
 
 // Style bits of a window. Every template window has a caption bar with the

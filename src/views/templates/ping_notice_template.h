@@ -4,7 +4,7 @@
 namespace qnc {
 
 namespace id {
-inline constexpr int kPingNoticeDialog = 150;
+inline constexpr int kPingNoticeDialog = 152;
 // The notice's text (read-only, so the fix's command can be copied from it).
 inline constexpr int kPingNoticeText = 1001;
 }  // namespace id

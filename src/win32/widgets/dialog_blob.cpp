@@ -67,7 +67,10 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
     case ControlKind::kGroupBox:
       return {L"Button", common | BS_GROUPBOX, 0};
     case ControlKind::kLabel:
-      return {L"Static", common | (Has(styles, style::kCentred) ? SS_CENTER : SS_LEFT), 0};
+      return {L"Static",
+              common |
+                  (Has(styles, style::kCentred) ? SS_CENTER : (Has(styles, style::kRightAligned) ? SS_RIGHT : SS_LEFT)),
+              0};
     case ControlKind::kEdit: {
       std::uint32_t edit = common | WS_TABSTOP | WS_BORDER | ES_LEFT;
       // A multi-line edit wraps its lines unless it has a horizontal scroll bar.
@@ -90,7 +93,11 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
       return {L"Static", common | SS_ETCHEDVERT, 0};
     case ControlKind::kPicture:
       return {L"Static", common | SS_BITMAP, 0};
+    case ControlKind::kRichText:
+      // Shown as its plain text in a read-only edit.
+      return {L"Edit", common | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 0};
     case ControlKind::kWebBrowser:
+    case ControlKind::kPaintArea:
       break;
   }
   return {L"Static", common, 0};

@@ -1,8 +1,7 @@
 // What the diagnosis reads of the tables: each row's figures from its kept
-// samples, the gateway row, and the DNS servers seen.
+// samples, the gateway row, and the DNS servers given.
 #include <gtest/gtest.h>
 
-#include "core/diagnosis/dns_server_tally.h"
 #include "core/diagnosis/network_state_of_tables.h"
 
 namespace qnc {
@@ -72,26 +71,6 @@ TEST(NetworkStateOf, JudgesTheRecentWindowOnly) {
   EXPECT_TRUE(retested.sinceRetest);
   EXPECT_EQ(retested.window, std::chrono::seconds(30));
   EXPECT_EQ(retested.rows[0].samples, 31u);
-}
-
-TEST(DnsServerTally, CountsEachServerAndIgnoresTextsBeingTyped) {
-  DnsServerTally tally;
-  tally.Record("198.51.100.2", At(0, 10));
-  tally.Record("198.51.100.2", At(1, 30));
-  tally.Record("198.51.100.2", At(2, 900, FailureReason::kTimeout));
-  tally.Record("198.51.100.1", At(3, 5));
-  for (const char* partial : {"", "198.", "198.51.100", "198.51.100.2x"}) tally.Record(partial, At(4, 1));
-
-  const std::vector<DnsServerHealth> servers = tally.Servers();
-  ASSERT_EQ(servers.size(), 2u);
-  EXPECT_EQ(servers[0].server, "198.51.100.1");
-  EXPECT_EQ(servers[1].server, "198.51.100.2");
-  EXPECT_EQ(servers[1].samples, 3u);
-  EXPECT_EQ(servers[1].failed, 1u);
-  EXPECT_DOUBLE_EQ(servers[1].averageMs, 20) << "failures do not count in the average";
-
-  for (int last = 0; last < 200; ++last) tally.Record("10.0.0." + std::to_string(last), At(5, 1));
-  EXPECT_EQ(tally.Servers().size(), DnsServerTally::kMaxServers);
 }
 
 }  // namespace

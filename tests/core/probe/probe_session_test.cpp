@@ -42,6 +42,12 @@ TEST(ProbeSession, RunsTheThreeWorkersAndStopsThem) {
   EXPECT_EQ(session.Table(TableKind::kDns).CellAt(0, cell::kLatency), "超时");
   EXPECT_TRUE(session.Table(TableKind::kGame).CellAt(0, cell::kLoss).starts_with(" 0.00%   [0("))
       << "every connect succeeded";
+  // Each DNS look-up counted for the server the box named: all timed out.
+  const std::vector<DnsServerHealth> servers = session.DnsServers().Servers();
+  ASSERT_EQ(servers.size(), 1u);
+  EXPECT_EQ(servers[0].server, "127.0.0.1");
+  EXPECT_GE(servers[0].samples, 2u);
+  EXPECT_EQ(servers[0].failed, servers[0].samples);
 }
 
 // A lookup that hangs holds the game worker in it and the ping worker at the

@@ -13,6 +13,7 @@
 #include "app_test_support.h"
 #include "qt/app/main_window.h"
 #include "views/templates/control_ids.h"
+#include "views/templates/history_templates.h"
 
 namespace qnc {
 namespace {
@@ -52,7 +53,7 @@ class HistoryOfRows : public ::testing::Test {
   }
 
   QString VerdictText() const {
-    auto* text = window_->History().Diagnosis()->findChild<QTextBrowser*>(QString::fromLatin1(kDiagnosisTextName));
+    auto* text = window_->History().Diagnosis()->ControlAs<QTextBrowser>(id::kDiagnosisVerdicts);
     return text == nullptr ? QString() : text->toPlainText();
   }
 
@@ -84,7 +85,7 @@ TEST_F(HistoryOfRows, CheckMenuShowsTheVerdictAndRerunLooksAgain) {
   window_->Commands().RetestPing();
   Measure(TableKind::kPing, 0, 35);
   Measure(TableKind::kPing, 1, 2);
-  QTest::mouseClick(diagnosis->findChild<QPushButton*>(QString::fromLatin1(kRerunDiagnosisButtonName)), Qt::LeftButton);
+  QTest::mouseClick(diagnosis->ControlAs<QPushButton>(id::kDiagnosisRerunButton), Qt::LeftButton);
   EXPECT_EQ(diagnosis->Verdicts().front().finding, Finding::kAllWell);
   EXPECT_TRUE(VerdictText().contains(QStringLiteral("网络正常"))) << VerdictText().toStdString();
   EXPECT_TRUE(VerdictText().contains(QStringLiteral("判断依据：重新测试以来"))) << VerdictText().toStdString();

@@ -14,12 +14,12 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "app_test_support.h"
 #include "qt/app/main_window.h"
 #include "qt/history/latency_chart.h"
 #include "qt/history/row_details_window.h"
+#include "views/templates/history_templates.h"
 
 namespace qnc {
 namespace {
@@ -65,6 +65,13 @@ class RowDetails : public ::testing::Test {
     return {std::chrono::system_clock::time_point(std::chrono::seconds(1'800'000'000 + second)), 1'000'000, reason};
   }
   SampleRing& History(TableKind kind, int row) { return window_->Table(kind).RowAt(row).counters->history; }
+  static const QAbstractItemModel* FailureList(const RowDetailsWindow& details) {
+    const auto* view = details.ControlAs<QTableView>(id::kDetailsFailureList);
+    return view == nullptr ? nullptr : view->model();
+  }
+  static QString Cell(const QAbstractItemModel& list, int row, int column) {
+    return list.index(row, column).data().toString();
+  }
 
   test::OpenPort open_;
   const std::string closed_ = "127.0.0.1:" + std::to_string(test::ClosedPort());
@@ -85,12 +92,11 @@ TEST_F(RowDetails, OpensOnTheRowFollowsItAndClosesWhenItIsDeleted) {
   // It follows the row: new samples come in, each a refused connection.
   const std::size_t first = details->Samples().size();
   ASSERT_TRUE(test::WaitUntil([&] { return details->Samples().size() >= first + 2; }, 10s));
-  EXPECT_EQ(details->Chart().Points().size(), details->Samples().size());
   EXPECT_EQ(details->Statistics().answered, 0u);
-  auto* failures = details->findChild<QTreeWidget*>(QString::fromLatin1(kFailureListName));
+  const QAbstractItemModel* failures = FailureList(*details);
   ASSERT_NE(failures, nullptr);
-  ASSERT_GE(failures->topLevelItemCount(), 2);
-  EXPECT_EQ(failures->topLevelItem(0)->text(1), QStringLiteral("连接被拒绝"));
+  ASSERT_GE(failures->rowCount(), 2);
+  EXPECT_EQ(Cell(*failures, 0, 1), QStringLiteral("连接被拒绝"));
 
   // A second double click raises the same window; another row gets its own.
   EXPECT_EQ(DoubleClick(TableKind::kGame, 1), details);
@@ -138,17 +144,18 @@ TEST_F(RowDetails, ShowsTheKeptSamplesAndTakesOnlyNewOnes) {
   history.Append(Failed(3, FailureReason::kTimeout));
   ASSERT_TRUE(test::WaitUntil([&] { return details->Samples().size() == 4; }, 3s));
   EXPECT_EQ(details->Samples(), history.Samples());
-  auto* failures = details->findChild<QTreeWidget*>(QString::fromLatin1(kFailureListName));
-  ASSERT_EQ(failures->topLevelItemCount(), 2);
-  EXPECT_EQ(failures->topLevelItem(0)->text(1), QStringLiteral("超时"));  // the newest first
-  EXPECT_EQ(failures->topLevelItem(1)->text(1), QStringLiteral("目标不可达"));
+  const QAbstractItemModel* failures = FailureList(*details);
+  ASSERT_NE(failures, nullptr);
+  ASSERT_EQ(failures->rowCount(), 2);
+  EXPECT_EQ(Cell(*failures, 0, 1), QStringLiteral("超时"));  // the newest first
+  EXPECT_EQ(Cell(*failures, 1, 1), QStringLiteral("目标不可达"));
 
   // A counter reset empties the history: the window starts again with it.
   window_->Commands().RetestPing();
   history.Append(Answered(10, 7));
   ASSERT_TRUE(test::WaitUntil([&] { return details->Samples().size() == 1; }, 3s));
-  EXPECT_EQ(details->Chart().Points().size(), 1u);
-  EXPECT_EQ(failures->topLevelItemCount(), 0);
+  EXPECT_EQ(details->Statistics().count, 1u);
+  EXPECT_EQ(failures->rowCount(), 0);
 }
 
 TEST_F(RowDetails, ExportsTheSamplesAsCsvOrSaysWhyNot) {
@@ -161,8 +168,8 @@ TEST_F(RowDetails, ExportsTheSamplesAsCsvOrSaysWhyNot) {
   history.Append(Failed(1, FailureReason::kRefused));
   RowDetailsWindow* details = DoubleClick(TableKind::kGame, 0);
   ASSERT_NE(details, nullptr);
-  auto* button = details->findChild<QPushButton*>(QString::fromLatin1(kExportCsvButtonName));
-  auto* message = details->findChild<QLabel*>(QString::fromLatin1(kExportMessageName));
+  auto* button = details->ControlAs<QPushButton>(id::kDetailsExportButton);
+  auto* message = details->ControlAs<QLabel>(id::kDetailsExportMessage);
   ASSERT_NE(button, nullptr);
   ASSERT_NE(message, nullptr);
 
@@ -221,7 +228,7 @@ TEST_F(RowDetails, ExportRefusesWhatIsNoRegularFile) {
   History(TableKind::kGame, 0).Append(Answered(0, 12.5));
   RowDetailsWindow* details = DoubleClick(TableKind::kGame, 0);
   ASSERT_NE(details, nullptr);
-  auto* message = details->findChild<QLabel*>(QString::fromLatin1(kExportMessageName));
+  auto* message = details->ControlAs<QLabel>(id::kDetailsExportMessage);
   ASSERT_NE(message, nullptr);
 
   const QString fifo = folder_.filePath(QStringLiteral("fifo.csv"));
@@ -265,7 +272,7 @@ TEST_F(RowDetails, ExportDialogStartsAtHomeThenWhereTheLastExportWent) {
   Open(options);
   RowDetailsWindow* details = DoubleClick(TableKind::kGame, 0);
   ASSERT_NE(details, nullptr);
-  auto* button = details->findChild<QPushButton*>(QString::fromLatin1(kExportCsvButtonName));
+  auto* button = details->ControlAs<QPushButton>(id::kDetailsExportButton);
   ASSERT_NE(button, nullptr);
   const QString working = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(QStringLiteral("/")));

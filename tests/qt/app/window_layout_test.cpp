@@ -14,8 +14,10 @@
 #include "app_test_support.h"
 #include "qt/app/main_window.h"
 #include "qt/app/menus.h"
+#include "qt/widgets/control_name.h"
 #include "qt/widgets/dialog_units.h"
 #include "views/templates/control_ids.h"
+#include "views/templates/history_templates.h"
 #include "views/templates/window_templates.h"
 
 namespace qnc {
@@ -211,7 +213,7 @@ TEST_F(MainWindowLayout, MenuBarAndItsCommands) {
   const auto before = Rows(window, TableKind::kPing);
   top[1]->trigger();
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_NE(window.findChild<QWidget*>(QStringLiteral("diagnosisWindow")), nullptr);
+  EXPECT_NE(window.findChild<QWidget*>(ControlName(id::kDiagnosisDialog)), nullptr);
   EXPECT_EQ(Rows(window, TableKind::kPing), before);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "views/templates/control_ids.h"
+#include "views/templates/history_templates.h"
 #include "views/templates/lan_test_template.h"
 
 namespace qnc {
@@ -19,9 +20,14 @@ struct Named {
 };
 
 std::vector<Named> AllTemplates() {
-  return {{"main", MainDialogTemplate()},        {"about", AboutDialogTemplate()},
-          {"add host", AddHostDialogTemplate()}, {"game server", GameServerDialogTemplate()},
-          {"web page", WebPageDialogTemplate()}, {"LAN test", LanTestDialogTemplate()}};
+  return {{"main", MainDialogTemplate()},
+          {"about", AboutDialogTemplate()},
+          {"add host", AddHostDialogTemplate()},
+          {"game server", GameServerDialogTemplate()},
+          {"web page", WebPageDialogTemplate()},
+          {"LAN test", LanTestDialogTemplate()},
+          {"row details", RowDetailsDialogTemplate()},
+          {"diagnosis", DiagnosisDialogTemplate()}};
 }
 
 bool Has(const ControlTemplate& control, unsigned style) { return (control.styles & style) != 0; }
@@ -74,9 +80,10 @@ TEST(WindowTemplatesTest, StylesSuitTheirControlKinds) {
         EXPECT_EQ(control.kind, ControlKind::kPushButton);
         ++defaultButtons;
       }
-      if (Has(control, style::kCentred)) {
+      if (Has(control, style::kCentred | style::kRightAligned | style::kBold | style::kSelectable)) {
         EXPECT_EQ(control.kind, ControlKind::kLabel);
       }
+      EXPECT_FALSE(Has(control, style::kCentred) && Has(control, style::kRightAligned));
       if (Has(control, style::kMultiLine | style::kReadOnly)) {
         EXPECT_EQ(control.kind, ControlKind::kEdit);
       }

@@ -1,4 +1,4 @@
-#include "core/diagnosis/dns_server_tally.h"
+#include "core/probe/dns_server_tally.h"
 
 #include "platform/ipv4.h"
 

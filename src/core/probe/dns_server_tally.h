@@ -1,14 +1,25 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "core/diagnosis/network_state.h"
 #include "core/probe/sample.h"
 
 namespace qnc {
+
+// A DNS server that the DNS table has queried, with the figures of the
+// look-ups it answered or failed.
+struct DnsServerHealth {
+  std::string server;
+  std::uint32_t samples = 0;
+  std::uint32_t failed = 0;
+  double averageMs = 0;
+
+  double LossRatio() const { return samples == 0 ? 0.0 : static_cast<double>(failed) / samples; }
+};
 
 // The figures of every DNS server the DNS table has queried since start:
 // each look-up is counted for the server in the DNS server box as it ends.

@@ -1,7 +1,7 @@
 // The latency chart's scale: round tops with at most five lines, plain figures
 // however large or small, and spikes above a capped scale instead of a scale
 // stretched by them.
-#include "qt/history/chart_scale.h"
+#include "core/history/chart_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "qt/history/chart_scale.h"
+#include "core/history/chart_scale.h"
 
 #include <algorithm>
 #include <cmath>
