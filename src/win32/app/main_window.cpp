@@ -12,7 +12,7 @@
 #include "views/templates/menu_templates.h"
 #include "views/templates/page_addresses.h"
 #include "views/templates/window_templates.h"
-#include "win32/app/about_box.h"
+#include "win32/app/about_dlg.h"
 #include "win32/app/clipboard_text.h"
 #include "win32/app/resource_ids.h"
 #include "win32/app/window_messages.h"
@@ -46,8 +46,8 @@ HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetr
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath,
-                       IcmpCheck icmpCheck)
+CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(HINSTANCE resources, std::string fixedConfigPath,
+                                           std::string startupConfigPath, IcmpCheck icmpCheck)
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
       startupConfigPath_(std::move(startupConfigPath)),
@@ -58,13 +58,13 @@ MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::st
           resources, [this] { return Handle(); }, [this](TableKind kind) { return lists_.SelectionMark(kind); }),
       commands_(session_, ui_, std::move(fixedConfigPath)) {}
 
-MainWindow::~MainWindow() {
+CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
   StopWorkers();
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
 }
 
-void MainWindow::OnInitDialog() {
+void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   SetIcons();
   AddAboutToSystemMenu();
   tray_ = std::make_unique<TrayIcon>(Handle(), resources_);
@@ -77,21 +77,21 @@ void MainWindow::OnInitDialog() {
   StartWorkers();
 }
 
-void MainWindow::SetIcons() {
+void CQUORIX_NET_CHECKDlg::SetIcons() {
   bigIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXICON, SM_CYICON);
   smallIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXSMICON, SM_CYSMICON);
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 }
 
-void MainWindow::AddAboutToSystemMenu() {
+void CQUORIX_NET_CHECKDlg::AddAboutToSystemMenu() {
   HMENU menu = GetSystemMenu(Handle(), FALSE);
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, id::kAboutSystemCommand, Utf16(kAboutSystemMenuText).c_str());
 }
 
-void MainWindow::ListenToWorkers() {
+void CQUORIX_NET_CHECKDlg::ListenToWorkers() {
   HWND window = Handle();
   session_.DnsServer().SetChangedListener([this, window](const std::string&) {
     // On the DNS worker's thread: at most one notice waits at a time.
@@ -106,7 +106,7 @@ void MainWindow::ListenToWorkers() {
       [window](const std::string&) { PostMessageW(window, message::kGpuTextChanged, id::kGpuUsageLabel, 0); });
 }
 
-void MainWindow::CheckPingRights() {
+void CQUORIX_NET_CHECKDlg::CheckPingRights() {
   const std::optional<std::string> reason = icmpCheck_ ? icmpCheck_() : IcmpUnavailableReason();
   if (!reason) return;
   const std::string notice = AdministratorPingPermissionText();
@@ -116,14 +116,14 @@ void MainWindow::CheckPingRights() {
   PostMessageW(Handle(), message::kOpenPingNotice, 0, 0);
 }
 
-void MainWindow::StartWorkers() {
+void CQUORIX_NET_CHECKDlg::StartWorkers() {
   // In this order: the three probe workers, then the GPU worker.
   session_.Start();
   gpuWorker_ = std::make_unique<GpuWorker>(gpuCount_, gpuUsage_);
   gpuThread_.Start([worker = gpuWorker_.get()](std::stop_token stop) { worker->Run(std::move(stop)); });
 }
 
-void MainWindow::StopWorkers() {
+void CQUORIX_NET_CHECKDlg::StopWorkers() {
   if (workersStopped_) return;
   workersStopped_ = true;
   const auto deadline = std::chrono::steady_clock::now() + kWorkerStopLimit;
@@ -144,13 +144,13 @@ void MainWindow::StopWorkers() {
   gpuUsage_.SetChangedListener(nullptr);
 }
 
-void MainWindow::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
+void CQUORIX_NET_CHECKDlg::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
   (commands_.*command)(kind);
   if (command == &WindowCommands::DeleteSelectedRow) lists_.ClearSelection(kind);
   lists_.SyncAll();
 }
 
-void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
+void CQUORIX_NET_CHECKDlg::OnCommand(int id, int notifyCode, HWND control) {
   switch (id) {
     case id::kAddDomain:
       return RunTableCommand(&WindowCommands::AddRow, TableKind::kDns);
@@ -174,7 +174,7 @@ void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
       if (notifyCode == EN_CHANGE) commands_.DnsServerEdited(ControlText(id::kDnsServerEdit));
       return;
     case id::kAboutButton:
-      return RunAboutBox(Handle(), resources_);
+      return RunAbout();
     case id::kPubgButton:
       return OpenPage(kPubgPageAddress);
     case id::kLolStatusButton:
@@ -202,7 +202,7 @@ void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
   }
 }
 
-std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> CQUORIX_NET_CHECKDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case message::kCellsChanged:
       if (wParam < kAllTables.size()) lists_.OnCellsChanged(kAllTables[wParam]);
@@ -251,9 +251,9 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
   }
 }
 
-bool MainWindow::OnSysCommand(WPARAM command) {
+bool CQUORIX_NET_CHECKDlg::OnSysCommand(WPARAM command) {
   if ((command & 0xFFF0) == static_cast<WPARAM>(id::kAboutSystemCommand)) {
-    RunAboutBox(Handle(), resources_);
+    RunAbout();
     return true;
   }
   if (command == SC_CLOSE) {
@@ -267,7 +267,7 @@ bool MainWindow::OnSysCommand(WPARAM command) {
   return false;
 }
 
-void MainWindow::OnTrayNotify(LPARAM mouseEvent) {
+void CQUORIX_NET_CHECKDlg::OnTrayNotify(LPARAM mouseEvent) {
   if (mouseEvent == WM_LBUTTONDBLCLK) {
     // Back as it was: normal, active and where it stood.
     ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
@@ -283,7 +283,7 @@ void MainWindow::OnTrayNotify(LPARAM mouseEvent) {
   }
 }
 
-void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
+void CQUORIX_NET_CHECKDlg::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
   TableKind kind{};
   if (!TableLists::KindOfControl(static_cast<int>(header.idFrom), kind)) return;
   if (header.code == LVN_GETDISPINFOW) {
@@ -308,16 +308,21 @@ void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
   result = 0;
 }
 
-void MainWindow::CopyRows(TableKind kind) { PutTextOnClipboard(Handle(), lists_.CopyText(kind)); }
+void CQUORIX_NET_CHECKDlg::CopyRows(TableKind kind) { PutTextOnClipboard(Handle(), lists_.CopyText(kind)); }
 
-void MainWindow::ShowWorkerServerText() {
+void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   serverTextPending_.store(false);
   const std::string text = session_.DnsServer().Text();
   // A change of the box restarts the DNS counters, as a typed one does.
   if (ControlText(id::kDnsServerEdit) != text) SetControlText(id::kDnsServerEdit, text);
 }
 
-void MainWindow::OpenPage(const char* address) {
+void CQUORIX_NET_CHECKDlg::RunAbout() {
+  CAboutDlg box;
+  box.RunModal(Handle(), resources_);
+}
+
+void CQUORIX_NET_CHECKDlg::OpenPage(const char* address) {
   // No embedded browser here: the page opens in the user's default browser.
   ShellExecuteW(Handle(), L"open", Utf16(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

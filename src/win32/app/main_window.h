@@ -29,13 +29,14 @@ namespace qnc {
 // ping rows' tips say it too. Enter does nothing; Esc
 // (or the tray menu's item) ends its run. The close box hides it into the
 // notification area while the workers go on measuring.
-class MainWindow final : public TemplateDialog {
+class CQUORIX_NET_CHECKDlg final : public TemplateDialog {  // NOLINT(readability-identifier-naming)
  public:
   // Start-up loads `startupConfigPath`; the tray saves to `fixedConfigPath`.
   // `icmpCheck` says whether pings can be sent (empty: the platform's check).
-  MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath, IcmpCheck icmpCheck = {});
+  CQUORIX_NET_CHECKDlg(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath,
+                       IcmpCheck icmpCheck = {});
   // Stops and joins the workers (if the window's end has not already).
-  ~MainWindow() override;
+  ~CQUORIX_NET_CHECKDlg() override;
 
  private:
   void OnInitDialog() override;
@@ -53,6 +54,7 @@ class MainWindow final : public TemplateDialog {
   void OnTrayNotify(LPARAM mouseEvent);
   void OnNotify(const NMHDR& header, LRESULT& result, bool& handled);
   void ShowWorkerServerText();
+  void RunAbout();
   void OpenPage(const char* address);
   // After a command that may have added or removed rows.
   void RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind);

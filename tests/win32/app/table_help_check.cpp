@@ -181,7 +181,8 @@ int wmain() {
   // No file at start: the window opens with its default rows.
   const std::string fixed = qnc::Utf8(folder) + "qnc-table-help-check.txt";
   DeleteFileW(qnc::Utf16(fixed).c_str());
-  qnc::MainWindow window(GetModuleHandleW(nullptr), fixed, fixed, [] { return std::optional<std::string>(kRefusal); });
+  qnc::CQUORIX_NET_CHECKDlg window(GetModuleHandleW(nullptr), fixed, fixed,
+                                   [] { return std::optional<std::string>(kRefusal); });
 
   std::jthread user([] {
     HWND main = qnc::remote::WaitForShownWindow(qnc::kMainWindowTitle, kStepLimitMs);
