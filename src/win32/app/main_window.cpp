@@ -8,6 +8,7 @@
 
 #include "core/config/config_file.h"
 #include "platform/icmp_socket.h"
+#include "platform/ip_config.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/menu_templates.h"
 #include "views/templates/page_addresses.h"
@@ -72,6 +73,9 @@ void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   // The file replaces the default rows of the tables it holds.
   session_.ApplyConfig(ReadConfig(startupConfigPath_));
   lists_.Attach(Handle());
+  HWND window = Handle();
+  history_ = std::make_unique<HistoryWindows>(session_, FindGatewayAddress(),
+                                              [window] { PostMessageW(window, message::kHistoryWindowClosed, 0, 0); });
   CheckPingRights();
   ListenToWorkers();
   StartWorkers();
@@ -146,7 +150,10 @@ void CQUORIX_NET_CHECKDlg::StopWorkers() {
 
 void CQUORIX_NET_CHECKDlg::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
   (commands_.*command)(kind);
-  if (command == &WindowCommands::DeleteSelectedRow) lists_.ClearSelection(kind);
+  if (command == &WindowCommands::DeleteSelectedRow) {
+    lists_.ClearSelection(kind);
+    history_->CheckRows();
+  }
   lists_.SyncAll();
 }
 
@@ -183,7 +190,11 @@ void CQUORIX_NET_CHECKDlg::OnCommand(int id, int notifyCode, HWND control) {
       return commands_.ExportConfig();
     case id::kImportButton:
       commands_.ImportConfig();
+      history_->CheckRows();
       return lists_.SyncAll();
+    case id::kCheckMenu:
+      history_->OpenDiagnosis(Handle(), resources_);
+      return;
     case id::kLanServer:
       return commands_.OpenLanServer();
     case id::kLanClient:
@@ -206,6 +217,9 @@ std::optional<LRESULT> CQUORIX_NET_CHECKDlg::OnMessage(UINT message, WPARAM wPar
   switch (message) {
     case message::kCellsChanged:
       if (wParam < kAllTables.size()) lists_.OnCellsChanged(kAllTables[wParam]);
+      return 0;
+    case message::kHistoryWindowClosed:
+      history_->ForgetClosed();
       return 0;
     case message::kOpenPingNotice:
       if (pingNotice_ != nullptr) pingNotice_->OpenModeless(Handle(), resources_);
@@ -294,6 +308,10 @@ void CQUORIX_NET_CHECKDlg::OnNotify(const NMHDR& header, LRESULT& result, bool& 
     POINT cursor{};
     GetCursorPos(&cursor);
     ShowPopupMenu(TableMenu(kind), Handle(), cursor, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+    handled = true;
+  } else if (header.code == static_cast<UINT>(NM_DBLCLK)) {
+    const int row = reinterpret_cast<const NMITEMACTIVATE*>(&header)->iItem;
+    if (row >= 0) history_->OpenRowDetails(kind, row, Handle(), resources_);
     handled = true;
   } else if (header.code == LVN_GETINFOTIPW) {
     lists_.FillInfoTip(kind, *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));

@@ -17,6 +17,7 @@
 #include "win32/app/table_lists.h"
 #include "win32/app/tray_icon.h"
 #include "win32/app/win32_ui_services.h"
+#include "win32/history/history_windows.h"
 #include "win32/widgets/template_dialog.h"
 
 namespace qnc {
@@ -26,7 +27,8 @@ namespace qnc {
 // the system menu's About item and the tray icon. Ctrl+C in a list copies its
 // selected rows (all when none is selected); a row's tip says why its latest
 // probe failed; where pings cannot be sent a notice says why, once, and the
-// ping rows' tips say it too. Enter does nothing; Esc
+// ping rows' tips say it too. A double click on a row opens its details
+// window, "【检测】" the diagnosis window, both beside this one. Enter does nothing; Esc
 // (or the tray menu's item) ends its run. The close box hides it into the
 // notification area while the workers go on measuring.
 class CQUORIX_NET_CHECKDlg final : public TemplateDialog {  // NOLINT(readability-identifier-naming)
@@ -73,6 +75,8 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {  // NOLINT(readabilit
   TextFieldStore gpuUsage_;
   std::unique_ptr<TrayIcon> tray_;
   std::unique_ptr<PingNoticeWindow> pingNotice_;
+  // Before the session goes: its windows read the session's tables.
+  std::unique_ptr<HistoryWindows> history_;
   // Broadcast when the task bar is made anew, for the tray icon.
   const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   HICON bigIcon_ = nullptr;

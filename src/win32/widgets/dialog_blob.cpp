@@ -96,8 +96,10 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
     case ControlKind::kRichText:
       // Shown as its plain text in a read-only edit.
       return {L"Edit", common | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 0};
-    case ControlKind::kWebBrowser:
     case ControlKind::kPaintArea:
+      // The window draws it when asked (WM_DRAWITEM).
+      return {L"Static", common | SS_OWNERDRAW, 0};
+    case ControlKind::kWebBrowser:
       break;
   }
   return {L"Static", common, 0};

@@ -222,6 +222,11 @@ INT_PTR TemplateDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   const std::optional<LRESULT> result = OnMessage(message, wParam, lParam);
   if (!result) return FALSE;
+  // These few give their answer as the procedure's own value (a colour
+  // message's brush); every other one through DWLP_MSGRESULT.
+  const bool direct = (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+                      message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
+  if (direct) return static_cast<INT_PTR>(*result);
   SetWindowLongPtrW(window_, DWLP_MSGRESULT, *result);
   return TRUE;
 }
