@@ -8,6 +8,10 @@ namespace qnc {
 
 namespace {
 
+// To itself, once the dialog manager has set the first focus (which selects
+// the whole text of the verdicts): the verdicts show unselected.
+constexpr UINT kUnselectVerdicts = WM_APP + 1;
+
 // A multi-line edit breaks lines only at CR LF.
 std::string WithEditLineBreaks(const std::string& text) {
   std::string result;
@@ -35,7 +39,16 @@ void DiagnosisWindow::Raise() const {
   SetForegroundWindow(Handle());
 }
 
-void DiagnosisWindow::OnInitDialog() { Run(); }
+void DiagnosisWindow::OnInitDialog() {
+  Run();
+  PostMessageW(Handle(), kUnselectVerdicts, 0, 0);
+}
+
+std::optional<LRESULT> DiagnosisWindow::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+  if (message != kUnselectVerdicts) return std::nullopt;
+  SendMessageW(Control(id::kDiagnosisVerdicts), EM_SETSEL, 0, 0);
+  return 0;
+}
 
 void DiagnosisWindow::Run() {
   const DiagnosisReport& report = model_.Run();

@@ -27,6 +27,7 @@ class DiagnosisWindow final : public TemplateDialog {
  private:
   void OnInitDialog() override;
   void OnCommand(int id, int notifyCode, HWND control) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnClosed() override;
 
   DiagnosisModel model_;

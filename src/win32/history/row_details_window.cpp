@@ -75,21 +75,17 @@ void RowDetailsWindow::SetUpFailureList() {
   HWND list = Control(id::kDetailsFailureList);
   ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_FULLROWSELECT);
   const auto& columns = FailureListColumns();
-  RECT client{};
-  GetClientRect(list, &client);
-  int left = client.right - GetSystemMetrics(SM_CXVSCROLL);
   for (std::size_t index = 0; index < columns.size(); ++index) {
     std::wstring caption = Utf16(columns[index].caption);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    // The last column takes the room left.
-    const bool last = index + 1 == columns.size();
-    column.cx = last ? std::max(left, columns[index].widthPx) : columns[index].widthPx;
-    left -= column.cx;
+    column.cx = columns[index].widthPx;
     column.pszText = caption.data();
     column.iSubItem = static_cast<int>(index);
     ListView_InsertColumn(list, static_cast<int>(index), &column);
   }
+  // The last column takes the room left.
+  ListView_SetColumnWidth(list, static_cast<int>(columns.size()) - 1, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void RowDetailsWindow::Follow() {
