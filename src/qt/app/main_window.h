@@ -19,6 +19,7 @@
 #include "qt/web/show_bubg_dlg.h"
 #include "qt/widgets/template_dialog.h"
 #include "qt/widgets/window_thread_call.h"
+#include "views/commands/server_box_problem.h"
 #include "views/commands/window_commands.h"
 
 class QCloseEvent;
@@ -28,7 +29,7 @@ class QTableView;
 namespace qnc {
 
 // The background of the DNS server box while its text names no server.
-inline constexpr QRgb kInvalidServerBoxColour = 0xffffd6d6;
+inline constexpr QRgb kInvalidServerBoxColour = 0xff000000u | kInvalidServerBoxRgb;
 
 class GpuWorker;
 

@@ -9,6 +9,7 @@
 #include "core/config/config_file.h"
 #include "platform/icmp_socket.h"
 #include "platform/ip_config.h"
+#include "views/commands/server_box_problem.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/menu_templates.h"
 #include "views/templates/page_addresses.h"
@@ -63,6 +64,7 @@ CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
   StopWorkers();
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (invalidServerBoxBrush_ != nullptr) DeleteObject(invalidServerBoxBrush_);
 }
 
 void CQUORIX_NET_CHECKDlg::OnInitDialog() {
@@ -178,7 +180,11 @@ void CQUORIX_NET_CHECKDlg::OnCommand(int id, int notifyCode, HWND control) {
       return commands_.RetestPing();
     case id::kDnsServerEdit:
       // Every change of the box, typed or set by the worker, restarts the DNS counters.
-      if (notifyCode == EN_CHANGE) commands_.DnsServerEdited(ControlText(id::kDnsServerEdit));
+      if (notifyCode == EN_CHANGE) {
+        const std::string text = ControlText(id::kDnsServerEdit);
+        commands_.DnsServerEdited(text);
+        MarkServerBox(text);
+      }
       return;
     case id::kAboutButton:
       return RunAbout();
@@ -237,6 +243,14 @@ std::optional<LRESULT> CQUORIX_NET_CHECKDlg::OnMessage(UINT message, WPARAM wPar
       if (wParam != static_cast<WPARAM>(id::kTrayIcon)) return std::nullopt;
       OnTrayNotify(lParam);
       return 0;
+    case WM_CTLCOLOREDIT: {
+      if (!serverBoxInvalid_ || reinterpret_cast<HWND>(lParam) != Control(id::kDnsServerEdit)) return std::nullopt;
+      constexpr COLORREF kColour =
+          RGB((kInvalidServerBoxRgb >> 16) & 0xFF, (kInvalidServerBoxRgb >> 8) & 0xFF, kInvalidServerBoxRgb & 0xFF);
+      if (invalidServerBoxBrush_ == nullptr) invalidServerBoxBrush_ = CreateSolidBrush(kColour);
+      SetBkColor(reinterpret_cast<HDC>(wParam), kColour);
+      return reinterpret_cast<LRESULT>(invalidServerBoxBrush_);
+    }
     case WM_SYSCOMMAND:
       if (OnSysCommand(wParam)) return 0;
       return std::nullopt;
@@ -326,6 +340,15 @@ void CQUORIX_NET_CHECKDlg::OnNotify(const NMHDR& header, LRESULT& result, bool& 
   result = 0;
 }
 
+void CQUORIX_NET_CHECKDlg::MarkServerBox(const std::string& text) {
+  // The box turns red and every DNS row's tip says why: their figures stand
+  // still until the box names a server again.
+  const std::string problem = ServerBoxProblem(text);
+  lists_.SetTableNotice(TableKind::kDns, problem);
+  serverBoxInvalid_ = !problem.empty();
+  InvalidateRect(Control(id::kDnsServerEdit), nullptr, TRUE);
+}
+
 void CQUORIX_NET_CHECKDlg::CopyRows(TableKind kind) { PutTextOnClipboard(Handle(), lists_.CopyText(kind)); }
 
 void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
@@ -333,6 +356,7 @@ void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   const std::string text = session_.DnsServer().Text();
   // A change of the box restarts the DNS counters, as a typed one does.
   if (ControlText(id::kDnsServerEdit) != text) SetControlText(id::kDnsServerEdit, text);
+  MarkServerBox(text);  // also when the system names no server and the box stays empty
 }
 
 void CQUORIX_NET_CHECKDlg::RunAbout() {

@@ -50,6 +50,7 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {  // NOLINT(readabilit
   void ListenToWorkers();
   void CheckPingRights();
   void CopyRows(TableKind kind);
+  void MarkServerBox(const std::string& text);
   void StartWorkers();
   void StopWorkers();
   bool OnSysCommand(WPARAM command);
@@ -81,6 +82,9 @@ class CQUORIX_NET_CHECKDlg final : public TemplateDialog {  // NOLINT(readabilit
   const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
+  // The DNS server box's background while its text names no server.
+  HBRUSH invalidServerBoxBrush_ = nullptr;
+  bool serverBoxInvalid_ = false;
   std::atomic<bool> serverTextPending_{false};
   std::unique_ptr<GpuWorker> gpuWorker_;
   bool workersStopped_ = false;

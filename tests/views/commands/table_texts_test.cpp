@@ -9,6 +9,7 @@
 #include "core/probe/table_store.h"
 #include "views/commands/ping_permission_text.h"
 #include "views/commands/row_tip_text.h"
+#include "views/commands/server_box_problem.h"
 #include "views/commands/table_copy_text.h"
 
 namespace qnc {
@@ -76,6 +77,31 @@ TEST(RowTipText, NamesTheLatestFailureAboveTheTablesNotice) {
   add(FailureReason::kNone);
   EXPECT_EQ(RowTipText(ping, 0, ""), "") << "an answer after failures: nothing to say";
   EXPECT_EQ(RowTipText(ping, 7, notice), notice) << "a row that is gone";
+}
+
+// The DNS server box names a server, or says what is wrong with its text.
+TEST(ServerBoxProblem, SaysWhatIsWrongWithTheBoxText) {
+  struct Case {
+    std::string text;
+    std::string said;  // empty: nothing is wrong
+  };
+  const Case cases[] = {
+      {"10.77.0.1", ""},
+      {"127.0.0.1", ""},
+      {"10.77.0", "“10.77.0”不是完整的 IPv4 地址"},
+      {"abc", "“abc”不是完整的 IPv4 地址"},
+      {"", "“dns服务器：”是空的"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string problem = ServerBoxProblem(c.text);
+    if (c.said.empty()) {
+      EXPECT_EQ(problem, "");
+    } else {
+      EXPECT_TRUE(problem.starts_with(c.said)) << problem;
+      EXPECT_NE(problem.find("DNS 表暂不查询"), std::string::npos) << problem;
+    }
+  }
 }
 
 // The fix is a command to paste as it stands, whatever the program's path;

@@ -2,7 +2,8 @@
 // Wine: a main window is run whose check says pings cannot be sent, and a
 // second thread acts as the user. The notice comes up beside the window
 // without blocking it and goes with Esc; every ping row's tip gives the
-// notice, a row whose latest probe failed names the failure in its tip; Ctrl+C
+// notice, a row whose latest probe failed names the failure in its tip, the DNS
+// rows say when the server box names no server; Ctrl+C
 // in a list puts its selected rows (all when none is selected) under the
 // captions on the clipboard.
 // Exit status 0 when every step behaved, 1 when not.
@@ -125,6 +126,16 @@ void CheckTips(HWND main) {
       WaitUntil([&] { return RowTip(main, qnc::id::kGameTable, 0).starts_with("最近一次测量失败："); }, kStepLimitMs),
       "a game row's tip names its latest failure");
   Expect(!Contains(RowTip(main, qnc::id::kGameTable, 0), notice), "only the ping rows give the notice");
+
+  // A server box that names no server: the DNS rows say why they stand still.
+  HWND box = GetDlgItem(main, qnc::id::kDnsServerEdit);
+  const std::string before = WindowText(box);
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"10.77.0"));
+  Expect(Contains(RowTip(main, qnc::id::kDnsTable, 0), "“10.77.0”不是完整的 IPv4 地址"),
+         "a DNS row's tip says what is wrong with the server box");
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(qnc::Utf16("127.0.0.1").c_str()));
+  Expect(!Contains(RowTip(main, qnc::id::kDnsTable, 0), "IPv4 地址"), "and stops once it names a server");
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(qnc::Utf16(before).c_str()));
 }
 
 void CheckCopy(HWND main) {
