@@ -32,6 +32,8 @@ using qnc::remote::Print;
 using qnc::remote::WaitUntil;
 
 constexpr int kStepLimitMs = 15000;
+// The first Wine program of a session may take a while to show its window.
+constexpr int kStartLimitMs = 60000;
 constexpr const char* kRefusal = "raw ICMP socket refused: WSAEACCES";
 
 int failures = 0;
@@ -196,7 +198,7 @@ int wmain() {
                                    [] { return std::optional<std::string>(kRefusal); });
 
   std::jthread user([] {
-    HWND main = qnc::remote::WaitForShownWindow(qnc::kMainWindowTitle, kStepLimitMs);
+    HWND main = qnc::remote::WaitForShownWindow(qnc::kMainWindowTitle, kStartLimitMs);
     Expect(main != nullptr, "the window shows");
     if (main != nullptr) {
       CheckNotice(main);

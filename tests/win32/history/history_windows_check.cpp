@@ -30,6 +30,8 @@
 namespace {
 
 constexpr int kStepLimitMs = 15000;
+// The first Wine program of a session may take a while to show its window.
+constexpr int kStartLimitMs = 60000;
 constexpr const char* kRefusedTarget = "127.0.0.1:1";
 // The file name box of the standard save dialog: a combo box (cmb13) in the
 // Explorer-style dialog, an edit (edt1) in the older one.
@@ -81,7 +83,7 @@ std::vector<HWND> WindowsTitled(const std::string& title) {
   return search.found;
 }
 
-HWND WaitForWindow(const std::string& title) {
+HWND WaitForWindow(const std::string& title, int waitMs = kStepLimitMs) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
@@ -89,7 +91,7 @@ HWND WaitForWindow(const std::string& title) {
         found = windows.empty() ? nullptr : windows.front();
         return found != nullptr;
       },
-      kStepLimitMs);
+      waitMs);
   return found;
 }
 
@@ -253,7 +255,7 @@ int wmain() {
   qnc::CQUORIX_NET_CHECKDlg window(GetModuleHandleW(nullptr), rows, rows, [] { return std::nullopt; });
 
   std::jthread user([] {
-    HWND main = WaitForWindow(qnc::kMainWindowTitle);
+    HWND main = WaitForWindow(qnc::kMainWindowTitle, kStartLimitMs);
     Expect(main != nullptr, "the window shows");
     if (main != nullptr) {
       CheckDetails(main);
