@@ -25,14 +25,6 @@ namespace {
 
 constexpr PerTable<int> kTableControlIds{id::kDnsTable, id::kPingTable, id::kGameTable};
 
-// What is wrong with the server box's text, or nothing when it names a server.
-QString ServerBoxProblem(const QString& text) {
-  if (DnsServerAddress(text.toStdString())) return {};
-  const QString what =
-      text.isEmpty() ? QStringLiteral("“dns服务器：”是空的") : QStringLiteral("“%1”不是完整的 IPv4 地址").arg(text);
-  return what + QStringLiteral("，DNS 表暂不查询；填入 DNS 服务器的地址（例如 114.114.114.114）后继续。");
-}
-
 }  // namespace
 
 CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(MainWindowOptions options, QWidget* parent)
@@ -130,7 +122,7 @@ void CQUORIX_NET_CHECKDlg::ListenToWorkers() {
 void CQUORIX_NET_CHECKDlg::MarkServerBox(const QString& text) {
   // The box turns red and says why, and so does every DNS row, whose figures
   // stand still until the box names a server again.
-  const QString problem = ServerBoxProblem(text);
+  const QString problem = QString::fromStdString(ServerBoxProblem(text.toStdString()));
   QLineEdit& edit = DnsServerEdit();
   QPalette palette = edit.parentWidget()->palette();
   if (!problem.isEmpty()) palette.setColor(QPalette::Base, QColor::fromRgba(kInvalidServerBoxColour));

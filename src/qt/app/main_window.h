@@ -17,6 +17,7 @@
 #include "qt/web/show_bubg_dlg.h"
 #include "qt/widgets/template_dialog.h"
 #include "qt/widgets/window_thread_call.h"
+#include "views/commands/server_box_problem.h"
 #include "views/commands/window_commands.h"
 #include "views/window_core/main_window_core.h"
 
@@ -27,7 +28,7 @@ class QTableView;
 namespace qnc {
 
 // The background of the DNS server box while its text names no server.
-inline constexpr QRgb kInvalidServerBoxColour = 0xffffd6d6;
+inline constexpr QRgb kInvalidServerBoxColour = 0xff000000u | kInvalidServerBoxRgb;
 
 // The main window: the DNS, ping and game tables measured live by their
 // workers, the DNS server box, the command buttons and the menu bar. Enter does

@@ -3,8 +3,8 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 
-#include "core/probe/failure_reason.h"
 #include "core/probe/table_schema.h"
+#include "views/commands/row_tip_text.h"
 #include "views/templates/table_columns.h"
 
 // Start-up diagnostics, off unless enabled through Qt's logging rules
@@ -74,19 +74,8 @@ QVariant ProbeTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ProbeTableModel::ToolTip(int row) const {
-  // Every failure shows as "超时" in the cells; the tooltip tells why the
-  // latest probe failed, above the table's own notice.
-  QString text;
-  if (const RowRef ref = store_.RowAt(row); ref) {
-    const std::vector<Sample> last = ref.counters->history.Newest(1);
-    if (!last.empty() && !last.front().Answered()) {
-      const std::string_view reason = FailureText(last.front().outcome);
-      text = QStringLiteral("最近一次测量失败：") +
-             QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
-    }
-  }
-  if (!rowToolTip_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + rowToolTip_;
-  return text.isEmpty() ? QVariant() : QVariant(text);
+  const std::string text = RowTipText(store_, row, rowToolTipUtf8_);
+  return text.empty() ? QVariant() : QVariant(QString::fromStdString(text));
 }
 
 QVariant ProbeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -128,7 +117,7 @@ bool ProbeTableModel::DeleteRow(int index) {
 }
 
 void ProbeTableModel::SetRowToolTip(const QString& text) {
-  rowToolTip_ = text;
+  rowToolTipUtf8_ = text.toStdString();
   const int rows = rowCount();
   if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::ToolTipRole});
 }

@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <atomic>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -30,6 +31,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   TableKind Kind() const { return store_.Kind(); }
+  const TableStore& Store() const { return store_; }
 
   // Row edits, GUI thread only. An index outside 0..rowCount() appends.
   RowId InsertRow(int index, std::string_view target) override;
@@ -59,7 +61,7 @@ class ProbeTableModel final : public QAbstractTableModel, public RowEditor {
   WindowThreadCall* refreshCall_;  // a child of the model
   std::atomic<bool> refreshPending_{false};
   std::atomic<bool> workerHasWritten_{false};
-  QString rowToolTip_;
+  std::string rowToolTipUtf8_;
 };
 
 }  // namespace qnc

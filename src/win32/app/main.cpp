@@ -32,7 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   const bool socketsStarted = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
   {
     const std::string fixedConfigPath = qnc::FixedConfigFilePath();
-    qnc::MainWindow window(instance, fixedConfigPath, qnc::StartupConfigFilePath(fixedConfigPath));
+    qnc::CQUORIX_NET_CHECKDlg window(instance, fixedConfigPath, qnc::StartupConfigFilePath(fixedConfigPath));
     window.RunModal(nullptr, instance);
   }
   if (socketsStarted) WSACleanup();

@@ -8,11 +8,15 @@
 #include <cstdlib>
 
 #include "core/config/config_file.h"
+#include "platform/icmp_socket.h"
+#include "platform/ip_config.h"
+#include "views/commands/server_box_problem.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/menu_templates.h"
 #include "views/templates/page_addresses.h"
 #include "views/templates/window_templates.h"
-#include "win32/app/about_box.h"
+#include "win32/app/about_dlg.h"
+#include "win32/app/clipboard_text.h"
 #include "win32/app/resource_ids.h"
 #include "win32/app/window_messages.h"
 #include "win32/widgets/menu_handles.h"
@@ -45,23 +49,26 @@ HICON LoadIconSized(HINSTANCE resources, int id, int widthMetric, int heightMetr
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE resources, std::string fixedConfigPath, std::string startupConfigPath)
+CQUORIX_NET_CHECKDlg::CQUORIX_NET_CHECKDlg(HINSTANCE resources, std::string fixedConfigPath,
+                                           std::string startupConfigPath, IcmpCheck icmpCheck)
     : TemplateDialog(MainDialogTemplate()),
       resources_(resources),
       startupConfigPath_(std::move(startupConfigPath)),
+      icmpCheck_(std::move(icmpCheck)),
       core_(sessionOptions_),
       lists_(core_.Session()),
       ui_(
           resources, [this] { return Handle(); }, [this](TableKind kind) { return lists_.SelectionMark(kind); }),
       commands_(core_.Session(), ui_, std::move(fixedConfigPath)) {}
 
-MainWindow::~MainWindow() {
+CQUORIX_NET_CHECKDlg::~CQUORIX_NET_CHECKDlg() {
   StopWorkers();
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (invalidServerBoxBrush_ != nullptr) DeleteObject(invalidServerBoxBrush_);
 }
 
-void MainWindow::OnInitDialog() {
+void CQUORIX_NET_CHECKDlg::OnInitDialog() {
   SetIcons();
   AddAboutToSystemMenu();
   tray_ = std::make_unique<TrayIcon>(Handle(), resources_);
@@ -69,25 +76,29 @@ void MainWindow::OnInitDialog() {
   // The file replaces the default rows of the tables it holds.
   core_.Session().ApplyConfig(ReadConfig(startupConfigPath_));
   lists_.Attach(Handle());
+  HWND window = Handle();
+  history_ = std::make_unique<HistoryWindows>(core_.Session(), FindGatewayAddress(),
+                                              [window] { PostMessageW(window, message::kHistoryWindowClosed, 0, 0); });
+  CheckPingRights();
   ListenToWorkers();
   core_.StartWorkers();
 }
 
-void MainWindow::SetIcons() {
+void CQUORIX_NET_CHECKDlg::SetIcons() {
   bigIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXICON, SM_CYICON);
   smallIcon_ = LoadIconSized(resources_, resource::kWindowIcon, SM_CXSMICON, SM_CYSMICON);
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 }
 
-void MainWindow::AddAboutToSystemMenu() {
+void CQUORIX_NET_CHECKDlg::AddAboutToSystemMenu() {
   HMENU menu = GetSystemMenu(Handle(), FALSE);
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, id::kAboutSystemCommand, Utf16(kAboutSystemMenuText).c_str());
 }
 
-void MainWindow::ListenToWorkers() {
+void CQUORIX_NET_CHECKDlg::ListenToWorkers() {
   // On the workers' threads: each notice is posted to the window, which
   // reads the newest text when it gets there.
   HWND window = Handle();
@@ -98,7 +109,17 @@ void MainWindow::ListenToWorkers() {
   });
 }
 
-void MainWindow::StopWorkers() {
+void CQUORIX_NET_CHECKDlg::CheckPingRights() {
+  const std::optional<std::string> reason = icmpCheck_ ? icmpCheck_() : IcmpUnavailableReason();
+  if (!reason) return;
+  const std::string notice = AdministratorPingPermissionText();
+  lists_.SetTableNotice(TableKind::kPing, notice);
+  pingNotice_ = std::make_unique<PingNoticeWindow>(notice, *reason);
+  // Opened once the window shows, so that the notice comes up over it.
+  PostMessageW(Handle(), message::kOpenPingNotice, 0, 0);
+}
+
+void CQUORIX_NET_CHECKDlg::StopWorkers() {
   if (workersStopped_) return;
   workersStopped_ = true;
   if (!core_.StopWorkers(kWorkerStopLimit)) {
@@ -110,13 +131,16 @@ void MainWindow::StopWorkers() {
   core_.StopListening();
 }
 
-void MainWindow::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
+void CQUORIX_NET_CHECKDlg::RunTableCommand(void (WindowCommands::*command)(TableKind), TableKind kind) {
   (commands_.*command)(kind);
-  if (command == &WindowCommands::DeleteSelectedRow) lists_.ClearSelection(kind);
+  if (command == &WindowCommands::DeleteSelectedRow) {
+    lists_.ClearSelection(kind);
+    history_->CheckRows();
+  }
   lists_.SyncAll();
 }
 
-void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
+void CQUORIX_NET_CHECKDlg::OnCommand(int id, int notifyCode, HWND control) {
   switch (id) {
     case id::kAddDomain:
       return RunTableCommand(&WindowCommands::AddRow, TableKind::kDns);
@@ -137,10 +161,14 @@ void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
       return commands_.RetestPing();
     case id::kDnsServerEdit:
       // Every change of the box, typed or set by the worker, restarts the DNS counters.
-      if (notifyCode == EN_CHANGE) commands_.DnsServerEdited(ControlText(id::kDnsServerEdit));
+      if (notifyCode == EN_CHANGE) {
+        const std::string text = ControlText(id::kDnsServerEdit);
+        commands_.DnsServerEdited(text);
+        MarkServerBox(text);
+      }
       return;
     case id::kAboutButton:
-      return RunAboutBox(Handle(), resources_);
+      return RunAbout();
     case id::kPubgButton:
       return OpenPage(kPubgPageAddress);
     case id::kLolStatusButton:
@@ -149,7 +177,11 @@ void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
       return commands_.ExportConfig();
     case id::kImportButton:
       commands_.ImportConfig();
+      history_->CheckRows();
       return lists_.SyncAll();
+    case id::kCheckMenu:
+      history_->OpenDiagnosis(Handle(), resources_);
+      return;
     case id::kLanServer:
       return commands_.OpenLanServer();
     case id::kLanClient:
@@ -168,10 +200,16 @@ void MainWindow::OnCommand(int id, int notifyCode, HWND control) {
   }
 }
 
-std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> CQUORIX_NET_CHECKDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case message::kCellsChanged:
       if (wParam < kAllTables.size()) lists_.OnCellsChanged(kAllTables[wParam]);
+      return 0;
+    case message::kHistoryWindowClosed:
+      history_->ForgetClosed();
+      return 0;
+    case message::kOpenPingNotice:
+      if (pingNotice_ != nullptr) pingNotice_->OpenModeless(Handle(), resources_);
       return 0;
     case message::kServerTextChanged:
       ShowWorkerServerText();
@@ -186,6 +224,14 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       if (wParam != static_cast<WPARAM>(id::kTrayIcon)) return std::nullopt;
       OnTrayNotify(lParam);
       return 0;
+    case WM_CTLCOLOREDIT: {
+      if (!serverBoxInvalid_ || reinterpret_cast<HWND>(lParam) != Control(id::kDnsServerEdit)) return std::nullopt;
+      constexpr COLORREF kColour =
+          RGB((kInvalidServerBoxRgb >> 16) & 0xFF, (kInvalidServerBoxRgb >> 8) & 0xFF, kInvalidServerBoxRgb & 0xFF);
+      if (invalidServerBoxBrush_ == nullptr) invalidServerBoxBrush_ = CreateSolidBrush(kColour);
+      SetBkColor(reinterpret_cast<HDC>(wParam), kColour);
+      return reinterpret_cast<LRESULT>(invalidServerBoxBrush_);
+    }
     case WM_SYSCOMMAND:
       if (OnSysCommand(wParam)) return 0;
       return std::nullopt;
@@ -214,9 +260,9 @@ std::optional<LRESULT> MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
   }
 }
 
-bool MainWindow::OnSysCommand(WPARAM command) {
+bool CQUORIX_NET_CHECKDlg::OnSysCommand(WPARAM command) {
   if ((command & 0xFFF0) == static_cast<WPARAM>(id::kAboutSystemCommand)) {
-    RunAboutBox(Handle(), resources_);
+    RunAbout();
     return true;
   }
   if (command == SC_CLOSE) {
@@ -230,7 +276,7 @@ bool MainWindow::OnSysCommand(WPARAM command) {
   return false;
 }
 
-void MainWindow::OnTrayNotify(LPARAM mouseEvent) {
+void CQUORIX_NET_CHECKDlg::OnTrayNotify(LPARAM mouseEvent) {
   if (mouseEvent == WM_LBUTTONDBLCLK) {
     // Back as it was: normal, active and where it stood.
     ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
@@ -246,7 +292,7 @@ void MainWindow::OnTrayNotify(LPARAM mouseEvent) {
   }
 }
 
-void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
+void CQUORIX_NET_CHECKDlg::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
   TableKind kind{};
   if (!TableLists::KindOfControl(static_cast<int>(header.idFrom), kind)) return;
   if (header.code == LVN_GETDISPINFOW) {
@@ -258,17 +304,47 @@ void MainWindow::OnNotify(const NMHDR& header, LRESULT& result, bool& handled) {
     GetCursorPos(&cursor);
     ShowPopupMenu(TableMenu(kind), Handle(), cursor, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
     handled = true;
+  } else if (header.code == static_cast<UINT>(NM_DBLCLK)) {
+    const int row = reinterpret_cast<const NMITEMACTIVATE*>(&header)->iItem;
+    if (row >= 0) history_->OpenRowDetails(kind, row, Handle(), resources_);
+    handled = true;
+  } else if (header.code == LVN_GETINFOTIPW) {
+    lists_.FillInfoTip(kind, *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
+    handled = true;
+  } else if (header.code == LVN_KEYDOWN) {
+    const auto& key = *reinterpret_cast<const NMLVKEYDOWN*>(&header);
+    if (key.wVKey == 'C' && GetKeyState(VK_CONTROL) < 0) {
+      CopyRows(kind);
+      handled = true;
+    }
   }
   result = 0;
 }
 
-void MainWindow::ShowWorkerServerText() {
+void CQUORIX_NET_CHECKDlg::MarkServerBox(const std::string& text) {
+  // The box turns red and every DNS row's tip says why: their figures stand
+  // still until the box names a server again.
+  const std::string problem = ServerBoxProblem(text);
+  lists_.SetTableNotice(TableKind::kDns, problem);
+  serverBoxInvalid_ = !problem.empty();
+  InvalidateRect(Control(id::kDnsServerEdit), nullptr, TRUE);
+}
+
+void CQUORIX_NET_CHECKDlg::CopyRows(TableKind kind) { PutTextOnClipboard(Handle(), lists_.CopyText(kind)); }
+
+void CQUORIX_NET_CHECKDlg::ShowWorkerServerText() {
   const std::string text = core_.TakeServerText();
   // A change of the box restarts the DNS counters, as a typed one does.
   if (ControlText(id::kDnsServerEdit) != text) SetControlText(id::kDnsServerEdit, text);
+  MarkServerBox(text);  // also when the system names no server and the box stays empty
 }
 
-void MainWindow::OpenPage(const char* address) {
+void CQUORIX_NET_CHECKDlg::RunAbout() {
+  CAboutDlg box;
+  box.RunModal(Handle(), resources_);
+}
+
+void CQUORIX_NET_CHECKDlg::OpenPage(const char* address) {
   // No embedded browser here: the page opens in the user's default browser.
   ShellExecuteW(Handle(), L"open", Utf16(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

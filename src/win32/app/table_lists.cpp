@@ -10,6 +10,8 @@
 #include "core/probe/row_update.h"
 #include "core/probe/table_schema.h"
 #include "core/probe/table_store.h"
+#include "views/commands/row_tip_text.h"
+#include "views/commands/table_copy_text.h"
 #include "views/templates/control_ids.h"
 #include "views/templates/table_columns.h"
 #include "win32/app/window_messages.h"
@@ -23,6 +25,17 @@ constexpr PerTable<int> kListIds{id::kDnsTable, id::kPingTable, id::kGameTable};
 
 // Room beside a cell's text, in dialog units: the list's margins and a gap.
 constexpr int kCellPaddingDu = 8;
+// How wide a row's tip may grow before its lines wrap, in dialog units.
+constexpr int kTipWidthDu = 240;
+
+// Copies as much of `text` as fits (with its terminating zero) into a
+// buffer of `room` characters that a list view gave.
+void CopyInto(const std::wstring& text, wchar_t* buffer, int room) {
+  if (buffer == nullptr || room <= 0) return;
+  const std::size_t length = std::min(text.size(), static_cast<std::size_t>(room) - 1);
+  std::copy_n(text.data(), length, buffer);
+  buffer[length] = L'\0';
+}
 
 // Texts a column must show whole whatever rows it holds now: the time-out
 // word and a four-digit latency, the loss of a row counted into three digits,
@@ -101,7 +114,15 @@ void TableLists::Attach(HWND window) {
   window_ = window;
   for (const TableKind kind : kAllTables) {
     HWND list = List(kind);
-    ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    if (HWND tips = ListView_GetToolTips(list); tips != nullptr) {
+      // A long tip (the ping notice) wraps into lines rather than running off the screen.
+      RECT tipWidth{0, 0, kTipWidthDu, 0};
+      MapDialogRect(window, &tipWidth);
+      SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, tipWidth.right);
+      // Shown as long as the pointer rests on the row: the notice takes a while to read.
+      SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(30000, 0));
+    }
     const auto& columns = TableColumns(kind);
     const auto& schema = SchemaOf(kind).columns;
     const std::size_t columnCount = std::min(columns.size(), schema.size());
@@ -153,12 +174,29 @@ void TableLists::Sync(TableKind kind) {
 }
 
 void TableLists::FillDisplayInfo(TableKind kind, NMLVDISPINFOW& info) const {
-  if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
-  const std::wstring text = Utf16(session_.Table(kind).CellAt(info.item.iItem, info.item.iSubItem));
-  const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
-  const std::size_t length = std::min(text.size(), room);
-  std::copy_n(text.data(), length, info.item.pszText);
-  info.item.pszText[length] = L'\0';
+  if ((info.item.mask & LVIF_TEXT) == 0) return;
+  CopyInto(Utf16(session_.Table(kind).CellAt(info.item.iItem, info.item.iSubItem)), info.item.pszText,
+           info.item.cchTextMax);
+}
+
+void TableLists::FillInfoTip(TableKind kind, NMLVGETINFOTIPW& tip) const {
+  const std::string text = RowTipText(session_.Table(kind), tip.iItem, notices_[kind]);
+  // The list offers the cell's own text when it is cut off; a row with
+  // nothing to say shows that as before.
+  if (text.empty()) return;
+  CopyInto(Utf16(text), tip.pszText, tip.cchTextMax);
+}
+
+void TableLists::SetTableNotice(TableKind kind, std::string notice) { notices_[kind] = std::move(notice); }
+
+std::string TableLists::CopyText(TableKind kind) const {
+  std::vector<int> rows;
+  HWND list = List(kind);
+  for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+    rows.push_back(row);
+  }
+  return TableCopyText(session_.Table(kind), std::move(rows));
 }
 
 int TableLists::SelectionMark(TableKind kind) const {

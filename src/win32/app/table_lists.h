@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <string>
 
 #include "core/model/table_kind.h"
 #include "core/probe/probe_session.h"
@@ -41,6 +42,14 @@ class TableLists {
   void SyncAll();
   // LVN_GETDISPINFOW: copies the cell's text into the list's buffer.
   void FillDisplayInfo(TableKind kind, NMLVDISPINFOW& info) const;
+  // LVN_GETINFOTIPW: the row's tip (why its latest probe failed, and the
+  // table's notice); the list shows none when there is nothing to say.
+  void FillInfoTip(TableKind kind, NMLVGETINFOTIPW& tip) const;
+  // A notice that every row of the table gives in its tip; empty: none.
+  void SetTableNotice(TableKind kind, std::string notice);
+  // The selected rows, or every row when none is selected, with the captions,
+  // as text for the clipboard.
+  std::string CopyText(TableKind kind) const;
   // The list's selection mark, -1 when none or past the last row.
   int SelectionMark(TableKind kind) const;
   // Forgets the selection (after its row was deleted).
@@ -52,6 +61,7 @@ class TableLists {
   ProbeSession& session_;
   HWND window_ = nullptr;
   PerTable<std::atomic<bool>> pending_;
+  PerTable<std::string> notices_;
 };
 
 }  // namespace qnc

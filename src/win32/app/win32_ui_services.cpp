@@ -3,8 +3,8 @@
 #include "views/templates/control_ids.h"
 #include "views/templates/window_templates.h"
 #include "win32/app/config_location.h"
-#include "win32/app/input_box.h"
-#include "win32/app/lan_test_window.h"
+#include "win32/app/input_boxes.h"
+#include "win32/app/lan_speed_dlg.h"
 #include "win32/widgets/wide_text.h"
 
 namespace qnc {
@@ -14,11 +14,23 @@ Win32UiServices::Win32UiServices(HINSTANCE resources, std::function<HWND()> owne
     : resources_(resources), owner_(std::move(owner)), selectedRow_(std::move(selectedRow)) {}
 
 std::optional<NewRow> Win32UiServices::AskNewRow(TableKind table) {
-  // The DNS and ping tables share the one-field box; the game table's box
-  // also asks for a description.
-  InputBox box(table == TableKind::kGame ? GameServerDialogTemplate() : AddHostDialogTemplate());
+  switch (table) {
+    case TableKind::kDns: {
+      CAddDomainDlg box;
+      if (box.RunModal(owner_(), resources_) != id::kOk) return std::nullopt;
+      return NewRow{box.m_domain, {}};
+    }
+    case TableKind::kPing: {
+      CAddPingDlg box;
+      if (box.RunModal(owner_(), resources_) != id::kOk) return std::nullopt;
+      return NewRow{box.m_host, {}};
+    }
+    case TableKind::kGame:
+      break;
+  }
+  CGameDlg box;
   if (box.RunModal(owner_(), resources_) != id::kOk) return std::nullopt;
-  return NewRow{box.Target(), box.Description()};
+  return NewRow{box.m_server, box.m_description};
 }
 
 int Win32UiServices::SelectedRow(TableKind table) const { return selectedRow_(table); }
@@ -33,7 +45,7 @@ void Win32UiServices::ShowWarning(const std::string& text) {
 
 void Win32UiServices::RunLanTest(std::string_view preset) {
   // A new window for each opening, gone (with every test thread) once it closes.
-  LanTestWindow window{std::string(preset)};
+  CLanSpeedDlg window{std::string(preset)};
   window.RunModal(owner_(), resources_);
 }
 

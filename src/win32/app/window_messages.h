@@ -15,5 +15,9 @@ inline constexpr UINT kCellsChanged = WM_APP + 1;       // wParam: the TableKind
 inline constexpr UINT kServerTextChanged = WM_APP + 2;  // the DNS worker set the server box's text
 inline constexpr UINT kGpuTextChanged = WM_APP + 3;     // wParam: the label whose text changed
 inline constexpr UINT kLogChanged = WM_APP + 4;         // the LAN test log has unread changes
+// The window to itself: open the ping notice, now that the window shows.
+inline constexpr UINT kOpenPingNotice = WM_APP + 5;
+// A row's details window or the diagnosis window has gone: let go of it.
+inline constexpr UINT kHistoryWindowClosed = WM_APP + 6;
 
 }  // namespace qnc::message

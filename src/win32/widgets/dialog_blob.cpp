@@ -72,7 +72,10 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
                   (Has(styles, style::kCentred) ? SS_CENTER : (Has(styles, style::kRightAligned) ? SS_RIGHT : SS_LEFT)),
               0};
     case ControlKind::kEdit: {
-      std::uint32_t edit = common | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT;
+      std::uint32_t edit = common | WS_TABSTOP | WS_BORDER | ES_LEFT;
+      // A multi-line edit wraps its lines unless it has a horizontal scroll bar.
+      const bool wraps = Has(styles, style::kMultiLine) && !Has(styles, style::kHorizontalScrollBar);
+      if (!wraps) edit |= ES_AUTOHSCROLL;
       if (Has(styles, style::kMultiLine)) edit |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
       if (Has(styles, style::kReadOnly)) edit |= ES_READONLY;
       if (Has(styles, style::kHorizontalScrollBar)) edit |= WS_HSCROLL;
@@ -93,8 +96,10 @@ Win32ControlStyle ControlStyleOf(const ControlTemplate& control) {
     case ControlKind::kRichText:
       // Shown as its plain text in a read-only edit.
       return {L"Edit", common | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 0};
-    case ControlKind::kWebBrowser:
     case ControlKind::kPaintArea:
+      // The window draws it when asked (WM_DRAWITEM).
+      return {L"Static", common | SS_OWNERDRAW, 0};
+    case ControlKind::kWebBrowser:
       break;
   }
   return {L"Static", common, 0};

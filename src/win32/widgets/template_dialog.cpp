@@ -1,6 +1,7 @@
 #include "win32/widgets/template_dialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "views/templates/control_ids.h"
 #include "win32/widgets/dialog_blob.h"
@@ -60,22 +61,78 @@ int PointSizeThatFits(const DialogTemplate& dialog, HWND owner, HINSTANCE resour
   return pointSize;
 }
 
+// The modeless windows open on this (the one window) thread, and the hook
+// that gives them their keyboard while a modal run's loop reads the messages.
+std::vector<HWND>& ModelessWindows() {
+  static std::vector<HWND> windows;
+  return windows;
+}
+HHOOK& ModelessKeyboardHook() {
+  static HHOOK hook = nullptr;
+  return hook;
+}
+
 }  // namespace
 
 TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate) : template_(dialogTemplate) {}
 
 TemplateDialog::~TemplateDialog() = default;
 
-INT_PTR TemplateDialog::RunModal(HWND owner, HINSTANCE resources) {
+const std::uint16_t* TemplateDialog::FittedBlob(HWND owner, HINSTANCE resources) {
   DialogTemplate fitted = template_;
   fitted.font.pointSize = PointSizeThatFits(template_, owner, resources);
   blob_ = BuildDialogBlob(fitted);
-  const auto* blob = reinterpret_cast<const DLGTEMPLATE*>(blob_.data());
+  return blob_.data();
+}
+
+INT_PTR TemplateDialog::RunModal(HWND owner, HINSTANCE resources) {
+  const auto* blob = reinterpret_cast<const DLGTEMPLATE*>(FittedBlob(owner, resources));
   return DialogBoxIndirectParamW(resources, blob, owner, &TemplateDialog::Procedure, reinterpret_cast<LPARAM>(this));
 }
 
+bool TemplateDialog::OpenModeless(HWND owner, HINSTANCE resources) {
+  modeless_ = true;
+  const auto* blob = reinterpret_cast<const DLGTEMPLATE*>(FittedBlob(owner, resources));
+  HWND window =
+      CreateDialogIndirectParamW(resources, blob, owner, &TemplateDialog::Procedure, reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return false;
+  ModelessWindows().push_back(window);
+  if (ModelessKeyboardHook() == nullptr) {
+    // The dialog manager asks this filter about every message of a modal
+    // run's loop (IsDialogMessage, MSGF_DIALOGBOX): a modeless window's keys
+    // get its own dialog handling there.
+    ModelessKeyboardHook() =
+        SetWindowsHookExW(WH_MSGFILTER, &TemplateDialog::KeyboardOfModelessWindows, nullptr, GetCurrentThreadId());
+  }
+  ShowWindow(window, SW_SHOWNORMAL);
+  return true;
+}
+
+LRESULT CALLBACK TemplateDialog::KeyboardOfModelessWindows(int code, WPARAM wParam, LPARAM lParam) {
+  // IsDialogMessage asks the filter itself: the inner call is let through.
+  static bool inside = false;
+  if (code == MSGF_DIALOGBOX && !inside) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    for (HWND window : ModelessWindows()) {
+      if (message->hwnd == window || IsChild(window, message->hwnd) != FALSE) {
+        inside = true;
+        const BOOL handled = IsDialogMessageW(window, message);
+        inside = false;
+        if (handled != FALSE) return TRUE;
+        break;
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void TemplateDialog::End(INT_PTR result) {
-  if (window_ != nullptr) EndDialog(window_, result);
+  if (window_ == nullptr) return;
+  if (modeless_) {
+    DestroyWindow(window_);
+  } else {
+    EndDialog(window_, result);
+  }
 }
 
 std::string TemplateDialog::ControlText(int id) const {
@@ -134,6 +191,14 @@ INT_PTR CALLBACK TemplateDialog::Procedure(HWND window, UINT message, WPARAM wPa
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, DWLP_USER, 0);
     self->window_ = nullptr;
+    if (self->modeless_) {
+      std::erase(ModelessWindows(), window);
+      if (ModelessWindows().empty() && ModelessKeyboardHook() != nullptr) {
+        UnhookWindowsHookEx(ModelessKeyboardHook());
+        ModelessKeyboardHook() = nullptr;
+      }
+      self->OnClosed();  // may delete the object: nothing of it is used after this
+    }
   }
   return handled;
 }
@@ -157,6 +222,11 @@ INT_PTR TemplateDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   const std::optional<LRESULT> result = OnMessage(message, wParam, lParam);
   if (!result) return FALSE;
+  // These few give their answer as the procedure's own value (a colour
+  // message's brush); every other one through DWLP_MSGRESULT.
+  const bool direct = (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+                      message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
+  if (direct) return static_cast<INT_PTR>(*result);
   SetWindowLongPtrW(window_, DWLP_MSGRESULT, *result);
   return TRUE;
 }

@@ -11,8 +11,8 @@
 
 namespace qnc {
 
-// A modal window run from a window template by the Windows dialog manager
-// (DialogBoxIndirectParamW): its caption, font, frame, controls in tab order
+// A window made from a window template by the Windows dialog manager, run
+// modally (DialogBoxIndirectParamW) or opened beside its owner: its caption, font, frame, controls in tab order
 // and, when the template has one, its menu bar, with the window grown so the
 // client area keeps the template's size under the bar. As it opens it gives
 // the focus to the template's focus control. A window that would not fit in
@@ -32,7 +32,11 @@ class TemplateDialog {
   // value given to End, or -1 when the window could not be created.
   // `resources` is the module whose bitmaps the pictures name.
   INT_PTR RunModal(HWND owner, HINSTANCE resources);
-  // Ends the run with this result.
+  // Creates the window over `owner` without a run of its own: it takes input
+  // beside its owner, inside the owner's run, with the same keyboard (Tab,
+  // Enter, Esc). End destroys it. False when it could not be created.
+  bool OpenModeless(HWND owner, HINSTANCE resources);
+  // Ends the run with this result; a modeless window is destroyed.
   void End(INT_PTR result);
 
   HWND Handle() const { return window_; }
@@ -50,15 +54,21 @@ class TemplateDialog {
   // Any other message; a value when handled (a dialog result such as a
   // WM_NOTIFY answer), nothing to leave it to the dialog manager.
   virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A modeless window's handle is gone (after End or its owner's end); the
+  // object is no longer used by the window and may be deleted here.
+  virtual void OnClosed() {}
 
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK KeyboardOfModelessWindows(int code, WPARAM wParam, LPARAM lParam);
+  const std::uint16_t* FittedBlob(HWND owner, HINSTANCE resources);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void AttachMenuBar();
 
   const DialogTemplate& template_;
   std::vector<std::uint16_t> blob_;
   HWND window_ = nullptr;
+  bool modeless_ = false;
 };
 
 }  // namespace qnc

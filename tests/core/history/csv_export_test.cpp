@@ -73,14 +73,14 @@ TEST_F(CsvExport, WritesTheHeaderAndOneLinePerSample) {
   EXPECT_EQ(Read(PathFromUtf8(path)), text);
 
   // A regular file there is replaced whole.
-  std::ofstream(folder_ / "old.csv") << "old\n";
+  std::ofstream(folder_ / "old.csv", std::ios::binary) << "old\n";
   EXPECT_TRUE(ExportCsv(PathOf("old.csv"), TableKind::kGame, "g.test:443", samples_).written);
   EXPECT_EQ(Read(folder_ / "old.csv"), text);
 }
 
 TEST_F(CsvExport, SaysWhyAPathCannotBeWrittenAndLeavesItAlone) {
   std::filesystem::create_directory(folder_ / "folder");
-  std::ofstream(folder_ / "target.txt") << "kept\n";
+  std::ofstream(folder_ / "target.txt", std::ios::binary) << "kept\n";
   struct Case {
     std::string path;
     const char* why;

@@ -109,37 +109,5 @@ TEST_F(PingNotice, WithPermissionNothingIsSaid) {
   EXPECT_EQ(checks_, 1);
 }
 
-// The fix is a command to paste as it stands, whatever the program's path;
-// the source tree's script is offered only to a program in the build tree;
-// and the notice always says that the program must be started again.
-TEST(PingPermissionText, FitsHowTheProgramWasPlaced) {
-  const QString tree = QStringLiteral("/src/quorix/build/release");
-  struct Case {
-    QString path;
-    ProgramPlacement placement;
-    QString command;
-  };
-  const Case cases[] = {
-      {QStringLiteral("/usr/bin/quorix-net-check"), ProgramPlacement::kInstalled,
-       QStringLiteral("sudo setcap cap_net_raw+ep /usr/bin/quorix-net-check")},
-      {QStringLiteral("/src/quorix/build/release-old/quorix-net-check"), ProgramPlacement::kInstalled,
-       QStringLiteral("sudo setcap cap_net_raw+ep /src/quorix/build/release-old/quorix-net-check")},
-      {QStringLiteral("/home/li/测试 工具/quorix-net-check"), ProgramPlacement::kInstalled,
-       QStringLiteral("sudo setcap cap_net_raw+ep '/home/li/测试 工具/quorix-net-check'")},
-      {QStringLiteral("/tmp/it's/q"), ProgramPlacement::kInstalled,
-       QStringLiteral("sudo setcap cap_net_raw+ep '/tmp/it'\\''s/q'")},
-      {QStringLiteral("/src/quorix/build/release/src/qt/app/quorix-net-check"), ProgramPlacement::kBuildTree,
-       QStringLiteral("sudo setcap cap_net_raw+ep /src/quorix/build/release/src/qt/app/quorix-net-check")},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path.toStdString());
-    EXPECT_EQ(PlacementOf(c.path, tree), c.placement);
-    const QString text = PingPermissionText(c.path, c.placement);
-    EXPECT_TRUE(text.contains(c.command + QLatin1Char('\n'))) << text.toStdString();
-    EXPECT_EQ(text.contains(QStringLiteral("scripts/run")), c.placement == ProgramPlacement::kBuildTree);
-    EXPECT_TRUE(text.contains(QStringLiteral("重新启动")));
-  }
-}
-
 }  // namespace
 }  // namespace qnc

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "views/templates/history_templates.h"
 #include "views/templates/lan_test_template.h"
 #include "views/templates/menu_templates.h"
+#include "views/templates/ping_notice_template.h"
 #include "views/templates/window_templates.h"
 #include "win32/widgets/dialog_blob.h"
 #include "win32/widgets/template_dialog.h"
@@ -178,9 +180,10 @@ void CheckedDialog::CheckTabOrder(const std::vector<HWND>& children) {
 int wmain() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  const DialogTemplate* dialogs[] = {&qnc::MainDialogTemplate(),    &qnc::AboutDialogTemplate(),
-                                     &qnc::AddHostDialogTemplate(), &qnc::GameServerDialogTemplate(),
-                                     &qnc::WebPageDialogTemplate(), &qnc::LanTestDialogTemplate()};
+  const DialogTemplate* dialogs[] = {
+      &qnc::MainDialogTemplate(),       &qnc::AboutDialogTemplate(),     &qnc::AddHostDialogTemplate(),
+      &qnc::GameServerDialogTemplate(), &qnc::WebPageDialogTemplate(),   &qnc::LanTestDialogTemplate(),
+      &qnc::RowDetailsDialogTemplate(), &qnc::DiagnosisDialogTemplate(), &qnc::PingNoticeDialogTemplate()};
   for (const DialogTemplate* dialog : dialogs) {
     Print("dialog " + std::to_string(dialog->id) + " " + dialog->caption + "\n");
     CheckedDialog window(*dialog);

@@ -1,4 +1,4 @@
-#include "win32/app/lan_test_window.h"
+#include "win32/app/lan_speed_dlg.h"
 
 #include <iostream>
 
@@ -34,18 +34,18 @@ void InsertText(HWND edit, int at, const std::string& text) {
 
 }  // namespace
 
-LanTestWindow::LanTestWindow(std::string preset)
+CLanSpeedDlg::CLanSpeedDlg(std::string preset)
     : TemplateDialog(LanTestDialogTemplate()),
       preset_(std::move(preset)),
       console_(std::cout),
       controller_(SharedLanTestState(), log_, console_) {}
 
-LanTestWindow::~LanTestWindow() {
+CLanSpeedDlg::~CLanSpeedDlg() {
   Shutdown();
   if (logFont_ != nullptr) DeleteObject(logFont_);
 }
 
-void LanTestWindow::Shutdown() {
+void CLanSpeedDlg::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   // Every test thread ends before the log stops posting to this window.
@@ -53,7 +53,7 @@ void LanTestWindow::Shutdown() {
   log_.SetChangeListener({});
 }
 
-void LanTestWindow::OnInitDialog() {
+void CLanSpeedDlg::OnInitDialog() {
   const bool server = std::string_view(preset_) == kLanServerPreset;
   SetWindowTextW(Handle(), Utf16(preset_).c_str());
   FillControls(server);
@@ -71,7 +71,7 @@ void LanTestWindow::OnInitDialog() {
   controller_.StartListener(kDefaultLanPort);
 }
 
-void LanTestWindow::FillControls(bool server) {
+void CLanSpeedDlg::FillControls(bool server) {
   SetControlText(id::kLanParameterGroup, server ? lan_window::kServerGroupText : lan_window::kClientGroupText);
   for (const int control : lan_window::kServerOnlyControls) ShowWindow(Control(control), server ? SW_SHOW : SW_HIDE);
   for (const int control : lan_window::kClientOnlyControls) ShowWindow(Control(control), server ? SW_HIDE : SW_SHOW);
@@ -81,7 +81,7 @@ void LanTestWindow::FillControls(bool server) {
   SetControlText(id::kLanServerPortEdit, lan_window::kInitialPortText);
 }
 
-void LanTestWindow::OnCommand(int id, int notifyCode, HWND control) {
+void CLanSpeedDlg::OnCommand(int id, int notifyCode, HWND control) {
   if (notifyCode == BN_CLICKED && id == id::kLanStartStopButton) {
     OnStartStop();
   } else if (notifyCode == BN_CLICKED && id == id::kLanChangePortButton) {
@@ -95,7 +95,7 @@ void LanTestWindow::OnCommand(int id, int notifyCode, HWND control) {
   (void)control;
 }
 
-std::optional<LRESULT> LanTestWindow::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+std::optional<LRESULT> CLanSpeedDlg::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
   if (message == message::kLogChanged) {
     ShowLogChanges();
     return 0;
@@ -104,7 +104,7 @@ std::optional<LRESULT> LanTestWindow::OnMessage(UINT message, WPARAM /*wParam*/,
   return std::nullopt;
 }
 
-void LanTestWindow::OnStartStop() {
+void CLanSpeedDlg::OnStartStop() {
   if (!controller_.ClientTestRunning()) {
     // The button shows the new state at once; the threads start after the wait.
     SetControlText(id::kLanStartStopButton, lan_window::kStopText);
@@ -119,9 +119,9 @@ void LanTestWindow::OnStartStop() {
   }
 }
 
-void LanTestWindow::OnChangePort() { controller_.ChangePort(ReadPortNumber(ControlText(id::kLanServerPortEdit))); }
+void CLanSpeedDlg::OnChangePort() { controller_.ChangePort(ReadPortNumber(ControlText(id::kLanServerPortEdit))); }
 
-void LanTestWindow::ShowLogChanges() {
+void CLanSpeedDlg::ShowLogChanges() {
   const LanLogStore::Changes changes = log_.TakeChanges();
   if (changes.Empty()) return;
   HWND edit = Control(id::kLanLogEdit);

@@ -16,10 +16,10 @@ namespace qnc {
 // and stops the clients from its button, re-listens on the port command and
 // shows the log, which the test threads write and which reaches this window
 // only as posted notices. Closing it stops and joins every test thread.
-class LanTestWindow final : public TemplateDialog {
+class CLanSpeedDlg final : public TemplateDialog {
  public:
-  explicit LanTestWindow(std::string preset);
-  ~LanTestWindow() override;
+  explicit CLanSpeedDlg(std::string preset);
+  ~CLanSpeedDlg() override;
 
  private:
   void OnInitDialog() override;
