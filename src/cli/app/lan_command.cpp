@@ -177,8 +177,16 @@ int RunClient(const LanClientCommand& command, std::ostream& out, std::ostream& 
 
 }  // namespace
 
+int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop) {
+  // Built as the table mode builds its options: GCC 12 at -O3 takes a value-initialised
+  // object of these options for half-built (a false "maybe uninitialised").
+  ProbeSessionOptions latencyOptions;
+  latencyOptions.routeTablePath = kRouteTablePath;
+  return RunLanCommand(args, out, err, std::move(stop), latencyOptions);
+}
+
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop,
-                  ProbeSessionOptions latencyOptions) {
+                  const ProbeSessionOptions& latencyOptions) {
   const LanCommand command = ParseLanCommand(args);
   if (const auto* error = std::get_if<CliError>(&command)) {
     // As the table mode reports bad options: one line, no usage text.
@@ -190,7 +198,7 @@ int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::
     return 0;
   }
   if (const auto* server = std::get_if<LanServerCommand>(&command)) return RunServer(*server, out, err, stop);
-  return RunClient(std::get<LanClientCommand>(command), out, err, stop, std::move(latencyOptions));
+  return RunClient(std::get<LanClientCommand>(command), out, err, stop, latencyOptions);
 }
 
 void PrintLanUsage(std::ostream& out) {

@@ -21,10 +21,11 @@ namespace qnc {
 // client measured nothing (no connection, the server turned it away, no data)
 // or its connections all ended before the time was up (the message gives the
 // seconds measured); 2 with a message on `err` for bad options.
-// latencyOptions: how the rows watched under load are probed (tests shorten
-// the pace and name the route table).
+int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop);
+// The same, with latencyOptions saying how the rows watched under load are
+// probed (tests shorten the pace and name the route table).
 int RunLanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::stop_token stop,
-                  ProbeSessionOptions latencyOptions = {});
+                  const ProbeSessionOptions& latencyOptions);
 
 // The usage lines of both subcommands.
 void PrintLanUsage(std::ostream& out);
