@@ -14,7 +14,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-
 namespace qnc::test {
 
 QApplication& App() {
